@@ -1,4 +1,4 @@
-#include "unicode.h"
+#include "checks/unicode.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "unicode_tables.inc"
+#include "checks/unicode_tables.inc"
 
 namespace {
 

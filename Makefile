@@ -1,0 +1,32 @@
+# Two commands: `make run` builds and runs the program (under Wine on Linux),
+# `make test` builds everything and runs every test suite.
+BUILD ?= build
+B := $(abspath $(BUILD))
+
+.PHONY: all deps build run test screenshots bench clean
+
+all: build
+
+deps:
+	@scripts/deps.sh
+
+build: deps
+	@cmake -S . -B $(B)/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake --build $(B)/windows
+	@cmake -S . -B $(B)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQD_WINDOWS_BUILD_DIR=$(B)/windows >/dev/null
+	@cmake --build $(B)/native
+
+test: build
+	@ctest --test-dir $(B)/native --output-on-failure -j2
+
+run: build
+	@scripts/run.sh $(B)
+
+screenshots: build
+	@scripts/screenshots.sh $(B)
+
+bench: build
+	@scripts/bench.sh $(B)
+
+clean:
+	rm -rf $(B)

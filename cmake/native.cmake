@@ -1,0 +1,41 @@
+# Native build: the portable code and its unit tests under ASan and UBSan,
+# plus the CTest entries that drive the Windows build under Wine.
+set(sanitize -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+add_compile_options(${sanitize} -g)
+add_link_options(${sanitize})
+
+add_library(qd_portable STATIC ${portable_sources})
+target_include_directories(qd_portable PUBLIC src ${CMAKE_BINARY_DIR}/generated)
+
+find_package(GTest REQUIRED)
+add_executable(unit_tests ${unit_tests})
+target_link_libraries(unit_tests PRIVATE qd_portable GTest::gtest_main)
+
+enable_testing()
+add_test(NAME native_unit COMMAND unit_tests)
+
+# A second compiler's opinion on the portable code.
+find_program(CLANGXX clang++)
+if(CLANGXX)
+  add_test(NAME clang_portable COMMAND ${CMAKE_SOURCE_DIR}/tests/build/clang-check.sh ${CLANGXX}
+           ${CMAKE_BINARY_DIR}/generated ${portable_sources})
+endif()
+
+set(QD_WINDOWS_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/windows CACHE PATH "The mingw-w64 build whose outputs the Wine tests run")
+set(wine_env "QD_WIN=${QD_WINDOWS_BUILD_DIR}" "QD_WORK=${CMAKE_BINARY_DIR}/wine" "QD_SRC=${CMAKE_SOURCE_DIR}")
+
+add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/template.sh)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${wine_env}")
+
+add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/tests/build/check-exe.sh ${QD_WINDOWS_BUILD_DIR}/quellix-detect.exe)
+
+add_test(NAME windows_unit COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/session.sh
+         ${QD_WINDOWS_BUILD_DIR}/windows_tests.exe --gtest_brief=1)
+set_tests_properties(windows_unit PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}")
+
+file(GLOB e2e_scripts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.sh)
+foreach(script ${e2e_scripts})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME e2e_${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/session.sh --e2e ${script})
+  set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300)
+endforeach()

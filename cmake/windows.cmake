@@ -1,0 +1,49 @@
+# Windows build (mingw-w64 here, MSVC on Windows): the program, its Win32 layer,
+# the Windows-side tests and the tools that run under Wine.
+enable_language(RC)
+
+set(system_libs dxgi dwmapi ole32 shell32 powrprof uuid gdi32 user32 advapi32 kernel32)
+
+add_library(qd_portable STATIC ${portable_sources})
+target_include_directories(qd_portable PUBLIC src ${CMAKE_BINARY_DIR}/generated)
+add_library(qd_win32 STATIC ${win32_sources})
+target_link_libraries(qd_win32 PUBLIC qd_portable ${system_libs})
+target_compile_definitions(qd_portable PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+
+if(MINGW)
+  # One self-contained exe that imports only system DLLs.
+  set(static_link -static -static-libgcc -static-libstdc++)
+  target_compile_options(qd_portable PUBLIC -ffunction-sections -fdata-sections)
+  target_compile_options(qd_win32 PUBLIC -ffunction-sections -fdata-sections)
+endif()
+
+add_executable(quellix-detect WIN32 src/gui/main_win.cpp resources/quellix-detect.rc)
+target_link_libraries(quellix-detect PRIVATE qd_win32)
+if(MINGW)
+  target_link_options(quellix-detect PRIVATE ${static_link} -municode -s -Wl,--gc-sections)
+endif()
+
+# GoogleTest from Debian's sources, built for Windows.
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(QD_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+add_subdirectory(${QD_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB win_tests CONFIGURE_DEPENDS tests/win/*.cpp)
+add_executable(windows_tests ${unit_tests} ${win_tests})
+target_link_libraries(windows_tests PRIVATE qd_win32 gtest_main)
+if(MINGW)
+  target_link_options(windows_tests PRIVATE ${static_link})
+endif()
+
+# Small Windows programs used by the tests and the benchmarks.
+file(GLOB tool_sources CONFIGURE_DEPENDS tests/tools/*.cpp tools/*.cpp)
+foreach(src ${tool_sources})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE qd_win32)
+  if(MINGW)
+    target_link_options(${name} PRIVATE ${static_link} -municode)
+  endif()
+endforeach()

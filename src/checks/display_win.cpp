@@ -1,0 +1,6 @@
+#include "checks/display.h"
+
+DisplayProbe probe_display()
+{
+    return {};  // not probed yet
+}

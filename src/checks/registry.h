@@ -1,0 +1,16 @@
+// Registry reads of the probes. Roots are the predefined keys, passed as HKEY
+// by the Win32 readers; the header stays free of <windows.h> for portable code.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct HKEY__;
+using RegistryRoot = HKEY__*;
+
+// A REG_SZ value of at most 1023 characters, as UTF-8. Anything else reads as absent.
+std::optional<std::string> read_registry_text(RegistryRoot root, std::string_view subkey, std::string_view value_name);
+
+// A REG_DWORD value. A value of another type or size reads as absent.
+std::optional<std::uint32_t> read_registry_dword(RegistryRoot root, std::string_view subkey, std::string_view value_name);

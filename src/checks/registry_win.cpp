@@ -1,0 +1,27 @@
+#include "checks/registry.h"
+
+#include "checks/win32_util.h"
+
+std::optional<std::string> read_registry_text(RegistryRoot root, std::string_view subkey, std::string_view value_name)
+{
+    const std::wstring key = to_wide(subkey);
+    const std::wstring name = to_wide(value_name);
+    wchar_t buffer[1024] = {};
+    DWORD size = sizeof(buffer);
+    if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return from_wide(buffer, 1024);
+}
+
+std::optional<std::uint32_t> read_registry_dword(RegistryRoot root, std::string_view subkey, std::string_view value_name)
+{
+    const std::wstring key = to_wide(subkey);
+    const std::wstring name = to_wide(value_name);
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    // A REG_DWORD stored with fewer than four bytes is malformed, not a small number.
+    if (size != sizeof(value)) return std::nullopt;
+    return value;
+}

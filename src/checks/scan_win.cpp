@@ -1,0 +1,102 @@
+#include "checks/scan.h"
+
+#include <utility>
+
+#include "checks/display.h"
+#include "checks/graphics.h"
+#include "checks/memory.h"
+#include "checks/pacing.h"
+#include "checks/processor.h"
+#include "checks/settings.h"
+#include "checks/storage.h"
+#include "checks/win32_util.h"
+
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+namespace {
+
+// Sleeps `ns` on a high-resolution waitable timer; false when the timer
+// cannot be created, set or waited on.
+bool timer_sleep(std::int64_t ns)
+{
+    UniqueHandle timer(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS));
+    if (!timer) return false;
+    LARGE_INTEGER due;
+    due.QuadPart = -(ns / 100);  // relative, in whole 100 ns units
+    if (!SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE)) return false;
+    return WaitForSingleObject(timer.get(), INFINITE) == WAIT_OBJECT_0;
+}
+
+void pace_sleep(std::int64_t ns)
+{
+    if (ns == 0) {
+        Sleep(0);
+        return;
+    }
+    if (timer_sleep(ns)) return;
+    const std::int64_t began = monotonic_ns();
+    Sleep(sleep_ms_for(ns));
+    if (monotonic_ns() - began < ns) Sleep(1);
+}
+
+DWORD WINAPI scan_thread(LPVOID parameter)
+{
+    run_scan(static_cast<HWND>(parameter));
+    return 0;
+}
+
+}  // namespace
+
+std::int64_t monotonic_ns()
+{
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    const std::int64_t f = frequency.QuadPart;
+    const std::int64_t c = counter.QuadPart;
+    return (c / f) * 1'000'000'000 + (c % f) * 1'000'000'000 / f;
+}
+
+void post_row(std::int64_t& last_post, HWND window, RowMessage row)
+{
+    if (const auto wait = pacing_wait_ns(monotonic_ns(), last_post)) pace_sleep(*wait);
+    last_post = monotonic_ns();
+    auto record = std::make_unique<RowMessage>(std::move(row));
+    if (PostMessageW(window, wm_scan_row, 0, reinterpret_cast<LPARAM>(record.get()))) record.release();
+}
+
+void post_scan_finished(HWND window)
+{
+    PostMessageW(window, wm_scan_finished, 0, 0);
+}
+
+void run_scan(HWND window)
+{
+    std::int64_t last_post = monotonic_ns();
+
+    post_row(last_post, window, processor_row(probe_processor()));
+
+    const std::optional<std::string> graphics_name = probe_graphics();
+    post_row(last_post, window, graphics_row(graphics_name));
+
+    post_row(last_post, window, memory_row(probe_memory_size()));
+
+    DisplayProbe display = probe_display();
+    post_row(last_post, window, display_row(display.display_size, display.refresh_hz));
+
+    post_row(last_post, window, storage_row(probe_storage()));
+
+    post_row(last_post, window, settings_row(scan_settings(graphics_name, display.displays)));
+
+    post_scan_finished(window);
+}
+
+void start_scan_worker(HWND window)
+{
+    HANDLE thread = CreateThread(nullptr, 0x200000, scan_thread, window, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (thread == nullptr) RaiseFailFastException(nullptr, nullptr, 0);
+    CloseHandle(thread);
+}
