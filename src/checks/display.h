@@ -24,3 +24,9 @@ struct DisplayProbe {
 };
 
 DisplayProbe probe_display();
+
+// The highest usable refresh rate of one display at its current resolution.
+std::optional<std::uint32_t> display_max_refresh(const DisplayInfo& info);
+
+// The highest display_max_refresh over all displays.
+std::optional<std::uint32_t> max_refresh(const std::vector<DisplayInfo>& displays);
