@@ -27,8 +27,14 @@ struct Box {
     friend bool operator==(const Box&, const Box&) = default;
 };
 
-// s(n) for a DPI, computed wide enough for any DPI.
+// s(n) for a DPI, computed wide enough for any DPI; a result beyond int saturates.
 int scale(std::uint32_t dpi, int n);
+
+// The largest DPI the geometry below follows (1024 times the design size); a
+// larger DPI is laid out as this one, so that every coordinate, and any sum or
+// difference of two, stays far inside int. Real screens stay below 500.
+inline constexpr std::uint32_t max_layout_dpi = 96u * 1024u;
+std::uint32_t layout_dpi(std::uint32_t dpi);
 
 struct LayoutMetrics {
     Rect header_rect;
@@ -62,7 +68,7 @@ struct ControlLayout {
     Box link_box;
     Box footnote;
     Box button1;
-    Box button2;  // placed only when button 2 is shown
+    Box button2;  // placed only when button 2 is shown; all zero otherwise
 };
 ControlLayout control_layout(std::uint32_t dpi, bool link_shown, bool button2_shown);
 

@@ -1,0 +1,226 @@
+#include "gui/phases.h"
+
+#include <initializer_list>
+
+#include "checks/text.h"
+#include "link/report_link.h"
+
+namespace {
+
+// UTF-8 spellings. Kept as separate literals: a hex escape followed by a letter
+// that is also a hex digit would swallow it.
+constexpr std::string_view ellipsis = "\xE2\x80\xA6";        // U+2026
+constexpr std::string_view spaced_dash = " \xE2\x80\x94 ";   // U+2014 with a blank each side
+constexpr std::string_view times_sign = " \xC3\x97 ";        // U+00D7 with a blank each side
+
+constexpr std::string_view scanning_header = "Scanning your PC\xE2\x80\xA6";
+constexpr std::string_view complete_header = "Scan complete";
+constexpr std::string_view nothing_header = "No hardware found";
+constexpr std::string_view failed_header = "Could not open your browser";
+
+constexpr std::string_view caption_cancel = "Cancel";
+constexpr std::string_view caption_open_now = "Open now";
+constexpr std::string_view caption_close = "Close";
+constexpr std::string_view caption_copy_link = "Copy link";
+constexpr std::string_view caption_copied = "Copied";
+
+std::string joined(std::initializer_list<std::string_view> pieces)
+{
+    std::size_t size = 0;
+    for (std::string_view piece : pieces) size += piece.size();
+    std::string out;
+    out.reserve(size);
+    for (std::string_view piece : pieces) out += piece;
+    return out;
+}
+
+bool counts_down(UiState state)
+{
+    return state == UiState::OpenCountdown || state == UiState::NotOpened || state == UiState::Opened;
+}
+
+UiPhase with_seconds(const UiPhase& phase, std::uint32_t seconds)
+{
+    switch (phase.state) {
+    case UiState::OpenCountdown: return open_countdown_phase(phase.nothing_found, seconds);
+    case UiState::NotOpened: return not_opened_phase(phase.nothing_found, seconds);
+    default: return opened_phase(phase.nothing_found, seconds);
+    }
+}
+
+}  // namespace
+
+UiPhase scanning_phase() { return {}; }
+
+UiPhase open_countdown_phase(bool nothing_found, std::uint32_t seconds)
+{
+    return {UiState::OpenCountdown, nothing_found, seconds, false};
+}
+
+UiPhase not_opened_phase(bool nothing_found, std::uint32_t seconds)
+{
+    return {UiState::NotOpened, nothing_found, seconds, false};
+}
+
+UiPhase opened_phase(bool nothing_found, std::uint32_t seconds)
+{
+    return {UiState::Opened, nothing_found, seconds, false};
+}
+
+UiPhase open_failed_phase(bool copied) { return {UiState::OpenFailed, false, 0, copied}; }
+
+std::string countdown_text(std::uint32_t seconds) { return joined({"Closing in ", decimal(seconds), ellipsis}); }
+
+PhaseView phase_view(const UiPhase& phase)
+{
+    const std::string_view header = phase.nothing_found ? nothing_header : complete_header;
+    PhaseView view;
+    switch (phase.state) {
+    case UiState::Scanning:
+        view.header = scanning_header;
+        view.message = "Reading your hardware and Windows settings. This takes a second.";
+        // Cancelling the scan closes the program.
+        view.secondary_caption = caption_cancel;
+        view.secondary_action = HandOffAction::CloseApp;
+        break;
+    case UiState::OpenCountdown:
+        view.header = header;
+        view.message = joined({"Opening Quellix in your browser in ", decimal(phase.seconds), ellipsis});
+        view.primary_caption = caption_open_now;
+        view.primary_action = HandOffAction::OpenLink;
+        view.secondary_caption = caption_cancel;
+        view.secondary_action = HandOffAction::CancelOpen;
+        break;
+    case UiState::NotOpened:
+        view.header = header;
+        view.message = joined({"Not opened. Choose Open now to see Quellix. ", countdown_text(phase.seconds)});
+        view.primary_caption = caption_open_now;
+        view.primary_action = HandOffAction::OpenLink;
+        view.secondary_caption = caption_close;
+        view.secondary_action = HandOffAction::CloseApp;
+        break;
+    case UiState::Opened:
+        view.header = header;
+        view.message = joined({"Opened ", site_host(), spaced_dash,
+                               phase.nothing_found ? "pick your parts there. " : "your rig is ready. ",
+                               countdown_text(phase.seconds)});
+        view.primary_caption = caption_close;
+        view.primary_action = HandOffAction::CloseApp;
+        break;
+    case UiState::OpenFailed:
+        view.header = failed_header;
+        view.message = phase.copied ? "Link copied. Paste it into your browser's address bar."
+                                    : "Copy this link and paste it into your browser's address bar:";
+        view.primary_caption = phase.copied ? caption_copied : caption_copy_link;
+        view.primary_action = HandOffAction::CopyLink;
+        view.secondary_caption = caption_close;
+        view.secondary_action = HandOffAction::CloseApp;
+        view.link_box_shown = true;
+        break;
+    }
+    return view;
+}
+
+std::string footnote_text()
+{
+    return joined({"Reads hardware and Windows settings only. Changes nothing.\r\nSends nothing", spaced_dash,
+                   "it only opens ", site_host(), "."});
+}
+
+RowText row_value_text(const ScanReport& report, RowKind row)
+{
+    switch (row) {
+    case RowKind::Processor:
+        if (report.processor_name) return {*report.processor_name, true};
+        break;
+    case RowKind::GraphicsCard:
+        if (report.graphics_name) return {*report.graphics_name, true};
+        break;
+    case RowKind::Memory:
+        if (report.memory_gb) return {decimal(*report.memory_gb) + " GB", true};
+        break;
+    case RowKind::Display: {
+        // "1920 × 1080 @ 144 Hz", "1920 × 1080" or "144 Hz".
+        const auto& size = report.display_size;
+        const auto& rate = report.refresh_hz;
+        if (size && rate)
+            return {joined({decimal(size->width), times_sign, decimal(size->height), " @ ", decimal(*rate), " Hz"}),
+                    true};
+        if (size) return {joined({decimal(size->width), times_sign, decimal(size->height)}), true};
+        if (rate) return {decimal(*rate) + " Hz", true};
+        break;
+    }
+    case RowKind::Storage:
+        // A code other than the three the storage probe gives is shown as not found.
+        if (report.storage_kind == "nvme") return {"NVMe SSD", true};
+        if (report.storage_kind == "ssd") return {"SSD", true};
+        if (report.storage_kind == "hdd") return {"Hard drive (HDD)", true};
+        break;
+    case RowKind::WindowsSettings: {
+        const std::size_t count = settings_query_pairs(report.settings).size();
+        if (count > 0) return {decimal(count) + " checked", true};
+        break;
+    }
+    }
+    return {std::string(not_found_text), false};
+}
+
+bool nothing_found(const ScanReport& report)
+{
+    // Storage and the settings do not count: without any of these five the
+    // report link could carry nothing about the machine.
+    return !report.processor_name && !report.graphics_name && !report.memory_gb && !report.display_size &&
+           !report.refresh_hz;
+}
+
+UiPhase phase_after_scan(const ScanReport& report) { return open_countdown_phase(nothing_found(report), 3); }
+
+TickDecision on_tick(const UiPhase& phase)
+{
+    if (!counts_down(phase.state)) return {TickStep::Apply, phase};  // shown again, unchanged
+    // A count that already stands at 0 ends like one at 1.
+    if (phase.seconds <= 1)
+        return {phase.state == UiState::OpenCountdown ? TickStep::OpenLink : TickStep::Destroy, phase};
+    return {TickStep::Apply, with_seconds(phase, phase.seconds - 1)};
+}
+
+HandOffAction button_action(const UiPhase& phase, int button_id)
+{
+    if (button_id != 1 && button_id != 2) return HandOffAction::None;
+    const PhaseView view = phase_view(phase);
+    return button_id == 1 ? view.primary_action : view.secondary_action;
+}
+
+HandOffAction escape_action(const UiPhase& phase)
+{
+    const PhaseView view = phase_view(phase);
+    if (view.secondary_action != HandOffAction::None) return view.secondary_action;
+    if (view.primary_action != HandOffAction::None) return view.primary_action;
+    return HandOffAction::CloseApp;
+}
+
+int enter_button(int focused_control_id)
+{
+    return focused_control_id == 1 || focused_control_id == 2 ? focused_control_id : 1;
+}
+
+bool open_link_short_form(const UiPhase& phase)
+{
+    return (phase.state == UiState::OpenCountdown || phase.state == UiState::NotOpened) && phase.nothing_found;
+}
+
+UiPhase phase_after_open(std::intptr_t shell_result, bool short_form)
+{
+    // The shell reports success as a value above 32; everything else, negative
+    // values included, is an error code.
+    if (shell_result >= 33) return opened_phase(short_form, 3);
+    return open_failed_phase(false);
+}
+
+UiPhase phase_after_cancel(const UiPhase& phase)
+{
+    if (phase.state == UiState::OpenCountdown) return not_opened_phase(phase.nothing_found, 10);
+    return phase;
+}
+
+bool timer_runs_in(const UiPhase& phase) { return counts_down(phase.state); }
