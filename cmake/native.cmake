@@ -28,6 +28,7 @@ add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/template.sh)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${wine_env}")
 
 add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/tests/build/check-exe.sh ${QD_WINDOWS_BUILD_DIR}/quellix-detect.exe)
+add_test(NAME exe_resources COMMAND ${CMAKE_SOURCE_DIR}/tests/build/check-resources.sh ${QD_WINDOWS_BUILD_DIR}/quellix-detect.exe)
 
 add_test(NAME windows_unit COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/session.sh
          ${QD_WINDOWS_BUILD_DIR}/windows_tests.exe --gtest_brief=1)
