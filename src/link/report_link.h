@@ -1,10 +1,18 @@
 // The report link: the URL that carries one scan's findings to the web site.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "checks/scan_types.h"
+
+// The program version the link carries as "v".
+inline constexpr std::string_view report_version = "1.1.0";
+
+// Free-text values are cut to this many Unicode scalar values before encoding.
+inline constexpr std::size_t processor_name_limit = 120;
+inline constexpr std::size_t graphics_name_limit = 160;
 
 // The present settings as "key=value" texts, in their fixed order.
 std::vector<std::string> settings_query_pairs(const SettingsSnapshot& settings);
@@ -17,3 +25,32 @@ std::string build_report_link(const ScanReport& report, bool nothing_found);
 
 // The host name of the site origin, as the window shows it.
 std::string_view site_host();
+
+// True for "https://" followed by dot-separated host labels of ASCII letters,
+// digits and inner "-": no port, path, query or trailing "/". The build checks
+// the configured origin with it, so the link never needs escaping there.
+constexpr bool is_https_origin(std::string_view origin)
+{
+    constexpr std::string_view scheme = "https://";
+    if (origin.substr(0, scheme.size()) != scheme) return false;
+    std::string_view host = origin.substr(scheme.size());
+    if (host.empty()) return false;
+    for (;;) {
+        const std::size_t dot = host.find('.');
+        const std::string_view label = host.substr(0, dot);
+        if (label.empty() || label.front() == '-' || label.back() == '-') return false;
+        for (const char c : label) {
+            const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+            if (!ok) return false;
+        }
+        if (dot == std::string_view::npos) return true;
+        host.remove_prefix(dot + 1);
+    }
+}
+
+// The host part of an origin that is_https_origin accepts.
+constexpr std::string_view origin_host(std::string_view origin)
+{
+    const std::size_t start = origin.find("://");
+    return start == std::string_view::npos ? origin : origin.substr(start + 3);
+}
