@@ -1,11 +1,11 @@
 #include "checks/settings.h"
 
-#include <powrprof.h>
-
 #include "checks/graphics.h"
 #include "checks/memory.h"
 #include "checks/registry.h"
 #include "checks/win32_util.h"
+
+#include <powrprof.h>  // needs <windows.h> first
 
 namespace {
 
