@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs inside the session that tests/wine/session.sh prepared for `make bench`.
+# The minimal window and the program take turns, one run each, so that load
+# from elsewhere on the machine falls on both alike.
+. "$(dirname "$0")/../tests/wine/e2e-lib.sh"
+runs=${QD_BENCH_RUNS:-10}
+windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
+baseline=$QD_SESSION/baseline.txt program=$QD_SESSION/program.txt
+: >"$baseline"; : >"$program"
+
+measure_baseline() {
+  wine "$QD_WIN/bench_startup.exe" --runs 1 --warmup 0 --class MinimalWindow --title "Minimal Window" \
+    "$(windows_path "$QD_WIN/minimal_window.exe")" | tr -d '\r' | grep '^run '
+}
+measure_program() {
+  wine "$QD_WIN/bench_startup.exe" --runs 1 --warmup 0 --scan "$(windows_path "$QD_EXE")" | tr -d '\r' | grep '^run '
+}
+
+# One unrecorded run of each: Wine's first start of a program is slower.
+measure_baseline >/dev/null || { echo "the minimal window could not be measured"; exit 1; }
+measure_program >/dev/null || { echo "quellix-detect.exe could not be measured"; exit 1; }
+for i in $(seq "$runs"); do
+  line=$(measure_baseline) || { echo "the minimal window could not be measured"; exit 1; }
+  echo "minimal window  ${line#run 1: }" | tee -a "$baseline"
+  line=$(measure_program) || { echo "quellix-detect.exe could not be measured"; exit 1; }
+  echo "quellix-detect  ${line#run 1: }" | tee -a "$program"
+done
+
+# median FIELD FILE: the median of the number after FIELD ("shown", "last row", ...).
+median() {
+  sed -nE "s/.*$1 ([0-9.]+) ms.*/\1/p" "$2" | sort -n |
+    awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; printf "%.1f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+gap_median() {  # median of (scan end - shown) per run
+  sed -nE 's/.*shown ([0-9.]+) ms.*scan end ([0-9.]+) ms.*/\1 \2/p' "$1" | awk '{ print $2 - $1 }' | sort -n |
+    awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; printf "%.1f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+verdict() { if awk "BEGIN { exit !($1) }"; then echo "met"; else echo "MISSED"; fi; }
+
+base_shown=$(median shown "$baseline")
+shown=$(median shown "$program")
+last_row=$(median 'last row' "$program")
+scan_end=$(median 'scan end' "$program")
+shown_to_end=$(gap_median "$program")
+size=$(stat -c %s "$QD_EXE")
+ratio=$(awk "BEGIN { printf \"%.2f\", $shown / $base_shown }")
+
+echo
+echo "== medians of $runs runs each under Wine (times from CreateProcessW)"
+echo "window shown, minimal window:     $base_shown ms"
+echo "window shown, quellix-detect:     $shown ms"
+echo "ratio:                            $ratio (goal <= 1.3: $(verdict "$ratio <= 1.3"))"
+echo "last row arrived:                 $last_row ms"
+echo "scan ended:                       $scan_end ms"
+echo "window shown to scan end:         $shown_to_end ms (pacing floor 1080 ms; goal <= 1150 ms: $(verdict "$shown_to_end <= 1150"))"
+echo "exe size:                         $size bytes = $(awk "BEGIN { printf \"%.1f\", $size / 1024 }") KiB (goal < 300000 bytes: $(verdict "$size < 300000"))"

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# `make bench`: start-up and scan timings of the built exe under Wine, against
+# a minimal Win32 window as the baseline, and the exe's size.
+#   QD_BENCH_RUNS   measured runs per program (default 10)
+set -euo pipefail
+B=$1
+src=$(cd "$(dirname "$0")/.." && pwd)
+# The same template prefix as the Wine tests use.
+export QD_WIN=$B/windows QD_WORK=$B/native/wine
+"$src/tests/wine/template.sh"
+"$src/tests/wine/session.sh" --e2e "$src/scripts/bench-session.sh"

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# bench_startup measures the right moments and ends what it starts: against
+# the minimal window, against a stand-in window whose rows change at known
+# times, and against programs that never show the window or end at once.
+. "$(dirname "$0")/../wine/e2e-lib.sh"
+wp() { local p=$1; echo "Z:${p//\//\\}"; }
+bench=$QD_WIN/bench_startup.exe
+minimal=$(wp "$QD_WIN/minimal_window.exe")
+fake=$(wp "$QD_WIN/fake_scan_window.exe")
+itself=$(wp "$bench")
+
+# name | expected exit code | expected line (extended regex) | arguments (tab-separated)
+cases=$(cat <<TABLE
+baseline window|0|^median shown_ms [0-9]+\.[0-9]$|--runs	2	--warmup	1	--class	MinimalWindow	--title	Minimal Window	$minimal
+scan of the stand-in|0|^median shown_to_scan_end_ms [0-9]+\.[0-9]$|--runs	2	--warmup	0	--scan	$fake
+class never shown|1|showed no window in time$|--runs	1	--warmup	0	--timeout-ms	1500	--class	NoSuchClass	$minimal
+program ends at once|1|ended before it was measured$|--runs	1	--warmup	0	$itself
+window without rows|1|did not end its scan in time$|--runs	1	--warmup	0	--scan	--timeout-ms	1500	--class	MinimalWindow	--title	Minimal Window	$minimal
+no program named|2|^usage: |--runs	2
+zero runs|2|^usage: |--runs	0	$minimal
+TABLE
+)
+
+while IFS='|' read -r name want_status want_line args; do
+  IFS=$'\t' read -r -a argv <<<"$args"
+  file=$QD_SESSION/out-${name// /-}.txt
+  wine "$bench" "${argv[@]}" >"$file" 2>>"$QD_SESSION/wine.log"; status=$?
+  out=$(tr -d '\r' <"$file"); echo "$out" >"$file"
+  check "$name: exit code $want_status (got $status)" [ "$status" -eq "$want_status" ]
+  check "$name: prints /$want_line/" grep -Eq "$want_line" <<<"$out"
+done <<<"$cases"
+
+# The stand-in changes its row 400 ms after showing and its message line
+# 400 ms after that; the measured moments must keep that order and spacing.
+# (Lower bounds only: a slow machine makes the gaps longer, never shorter.)
+runs=$(grep '^run ' "$QD_SESSION/out-scan-of-the-stand-in.txt")
+check "two measured scan runs" [ "$(wc -l <<<"$runs")" -eq 2 ]
+while read -r line; do
+  read -r shown last_row scan_end < <(sed -E 's/.*shown ([0-9.]+) ms, last row ([0-9.]+) ms, scan end ([0-9.]+) ms/\1 \2 \3/' <<<"$line")
+  check "row seen >= 350 ms after shown: $line" awk "BEGIN { exit !($last_row - $shown >= 350) }"
+  check "scan end >= 350 ms after the row: $line" awk "BEGIN { exit !($scan_end - $last_row >= 350) }"
+done <<<"$runs"
+
+# Every program it started has been ended.
+sleep 0.5
+for title in 'Minimal Window' 'Quellix Detect'; do
+  check "no '$title' window left" bash -c "! xdotool search --name '^$title\$' >/dev/null 2>&1"
+done
+finish
