@@ -18,6 +18,9 @@ if(MINGW)
 endif()
 
 add_executable(quellix-detect WIN32 src/gui/main_win.cpp resources/quellix-detect.rc)
+# windres's includes are not tracked: rebuild the resources when the icon or manifest changes.
+set_source_files_properties(resources/quellix-detect.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/resources/quellix-detect.ico;${CMAKE_SOURCE_DIR}/resources/quellix-detect.manifest")
 target_link_libraries(quellix-detect PRIVATE qd_win32)
 if(MINGW)
   target_link_options(quellix-detect PRIVATE ${static_link} -municode -s -Wl,--gc-sections)

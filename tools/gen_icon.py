@@ -8,9 +8,10 @@ only the tile and a larger check. Every shape is a signed
 distance function in pixels; pixels near an edge are supersampled on an 8 x 8
 grid, the rest take the value at their centre.
 
-Images of 16, 24, 32, 48 and 64 pixels are 32-bit DIBs with an AND mask
-(the form every icon loader reads); 128 and 256 are PNG, which keeps the
-file small enough for the exe's size budget.
+Images of 16, 24 and 32 pixels, the ones the title bar and taskbar use at
+100 to 150 % scaling, are 32-bit DIBs with an AND mask, the form every icon
+loader reads; 48 pixels and up are PNG (read by every loader since Windows
+Vista), which keeps the file small enough for the exe's size budget.
 
 Standard library only:  python3 tools/gen_icon.py [output.ico]
 """
@@ -26,7 +27,7 @@ ACCENT = (159, 211, 138)
 TEXT = (241, 241, 239)
 
 SIZES = (16, 24, 32, 48, 64, 128, 256)
-PNG_FROM = 128          # images this size and larger are stored as PNG
+PNG_FROM = 48           # images this size and larger are stored as PNG
 GRID = 8                # supersampling grid per pixel edge
 
 
