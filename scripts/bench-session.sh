@@ -47,6 +47,7 @@ ratio=$(awk "BEGIN { printf \"%.2f\", $shown / $base_shown }")
 
 echo
 echo "== medians of $runs runs each under Wine (times from CreateProcessW)"
+echo "load average at the end:          $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores (timings scatter under load)"
 echo "window shown, minimal window:     $base_shown ms"
 echo "window shown, quellix-detect:     $shown ms"
 echo "ratio:                            $ratio (goal <= 1.3: $(verdict "$ratio <= 1.3"))"

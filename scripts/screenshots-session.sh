@@ -54,7 +54,10 @@ wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
 start_exe
 wait_visible && sleep 0.45 && shoot scanning
 if wait_for 130 '^Opening' 15; then
-  check "the window runs at $dpi DPI (winspy: $(field dpi "$snapshot"))" [ "$(field dpi "$snapshot")" = "$dpi" ]
+  # The client width is s(520) at the window's DPI. (GetDpiForWindow on another
+  # process's window reads 96 under Wine, so the size is the witness.)
+  check "the window is laid out for $dpi DPI (client width $(field cw "$snapshot"))" \
+    [ "$(field cw "$snapshot")" = "$((dpi * 520 / 96))" ]
   shoot countdown
 fi
 wait_for 130 '^Opened ' 15 && shoot opened
