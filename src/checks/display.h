@@ -23,9 +23,23 @@ struct DisplayProbe {
     std::optional<std::uint32_t> refresh_hz;
 };
 
+inline constexpr std::uint32_t max_display_devices = 32;
+inline constexpr std::uint32_t max_display_modes = 4000;
+
+// 320 x 200 up to 16384 x 16384.
+bool is_valid_size(const DisplayMode& mode);
+// 2 to 1000 Hz; drivers report 0 or 1 for "the hardware default".
+bool is_valid_refresh(std::uint32_t hz);
+
+// The Display row: the size of the largest display (equal areas: the higher
+// current rate, then the later display) and the highest current rate among the
+// displays of valid size. Looks at the first max_display_devices displays.
+DisplayRow display_findings(const std::vector<DisplayInfo>& displays);
+
 DisplayProbe probe_display();
 
 // The highest usable refresh rate of one display at its current resolution.
+// Looks at the first max_display_modes modes.
 std::optional<std::uint32_t> display_max_refresh(const DisplayInfo& info);
 
 // The highest display_max_refresh over all displays.

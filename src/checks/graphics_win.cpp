@@ -1,11 +1,43 @@
 #include "checks/graphics.h"
 
-std::optional<std::string> probe_graphics()
+#include "checks/registry.h"
+#include "checks/win32_util.h"
+
+#include <dxgi.h>
+
+namespace {
+
+std::vector<AdapterInfo> enumerate_adapters()
 {
-    return std::nullopt;  // not probed yet
+    std::vector<AdapterInfo> adapters;
+    ComPtr<IDXGIFactory1> factory;
+    if (FAILED(CreateDXGIFactory1(IID_IDXGIFactory1, reinterpret_cast<void**>(factory.put()))) || !factory)
+        return adapters;
+    for (UINT index = 0; index < max_adapters; ++index) {
+        ComPtr<IDXGIAdapter1> adapter;
+        if (FAILED(factory.get()->EnumAdapters1(index, adapter.put())) || !adapter) break;
+        DXGI_ADAPTER_DESC1 desc = {};
+        if (FAILED(adapter.get()->GetDesc1(&desc))) continue;
+        AdapterInfo info;
+        info.description = from_wide(desc.Description, 128);
+        info.dedicated_video_memory = desc.DedicatedVideoMemory;
+        info.vendor_id = desc.VendorId;
+        info.is_software = (desc.Flags & DXGI_ADAPTER_FLAG_SOFTWARE) != 0;
+        adapters.push_back(std::move(info));
+    }
+    return adapters;
 }
 
-std::optional<std::string> probe_driver_date(const std::optional<std::string>&)
+}  // namespace
+
+std::optional<std::string> probe_graphics()
 {
-    return std::nullopt;  // not probed yet
+    return select_graphics_name(enumerate_adapters());
+}
+
+std::optional<std::string> probe_driver_date(const std::optional<std::string>& graphics_name)
+{
+    return find_driver_date(graphics_name, [](const std::string& subkey, std::string_view value_name) {
+        return read_registry_text(HKEY_LOCAL_MACHINE, subkey, value_name);
+    });
 }

@@ -2,5 +2,11 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 
+// The name as the registry stores it ("  Acme(R) Core(TM)  i7   "), cleaned up:
+// white space collapsed to single blanks, case kept. Nothing left gives absent.
+std::optional<std::string> processor_name_from(std::string_view stored);
+
+// ProcessorNameString of the first processor, cleaned up.
 std::optional<std::string> probe_processor();

@@ -1,6 +1,56 @@
 #include "checks/storage.h"
 
+#include <cstddef>
+
+#include "checks/win32_util.h"
+
+#include <winioctl.h>  // after <windows.h>
+
+namespace {
+
+// The byte layouts the portable part decodes.
+static_assert(sizeof(STORAGE_PROPERTY_QUERY) == sizeof(StoragePropertyQuery));
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) == 28);
+static_assert(sizeof(DEVICE_SEEK_PENALTY_DESCRIPTOR) == sizeof(SeekPenaltyReply));
+static_assert(offsetof(DEVICE_SEEK_PENALTY_DESCRIPTOR, IncursSeekPenalty) == 8);
+static_assert(IOCTL_STORAGE_QUERY_PROPERTY == ioctl_storage_query_property);
+
+// Sends one property query; true when the call succeeded, with the bytes written.
+template <std::size_t N>
+bool query_property(HANDLE drive, std::uint32_t property_id, std::array<std::uint8_t, N>& reply, DWORD& returned)
+{
+    StoragePropertyQuery query = storage_property_query(property_id);
+    returned = 0;
+    return DeviceIoControl(drive, ioctl_storage_query_property, query.data(), static_cast<DWORD>(query.size()),
+                           reply.data(), static_cast<DWORD>(reply.size()), &returned, nullptr) != 0;
+}
+
+std::optional<DriveInfo> read_drive(unsigned n)
+{
+    const HANDLE opened = CreateFileW(to_wide(physical_drive_path(n)).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (opened == nullptr || opened == INVALID_HANDLE_VALUE) return std::nullopt;
+    const UniqueFile drive(opened);
+
+    DeviceDescriptorReply descriptor = {};
+    DWORD returned = 0;
+    bool ok = query_property(drive.get(), storage_device_property, descriptor, returned);
+    const std::optional<std::uint32_t> bus_type = bus_type_from_reply(ok, descriptor, returned);
+    if (!bus_type) return std::nullopt;  // the drive did not answer; no need to ask further
+
+    SeekPenaltyReply penalty = {};
+    ok = query_property(drive.get(), storage_seek_penalty_property, penalty, returned);
+    const std::uint8_t seek_penalty = seek_penalty_from_reply(ok, penalty, returned);
+
+    return DriveInfo{*bus_type, seek_penalty};
+}
+
+}  // namespace
+
 std::optional<std::string_view> probe_storage()
 {
-    return std::nullopt;  // not probed yet
+    std::vector<DriveInfo> drives;
+    for (unsigned n = 0; n < max_physical_drives; ++n)
+        if (const auto drive = read_drive(n)) drives.push_back(*drive);
+    return classify_storage(drives);
 }

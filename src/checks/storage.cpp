@@ -1,0 +1,77 @@
+#include "checks/storage.h"
+
+#include <algorithm>
+
+#include "checks/text.h"
+
+namespace {
+
+constexpr std::array<std::uint32_t, 5> excluded_bus_types = {
+    7,   // USB
+    12,  // SD
+    13,  // MMC
+    14,  // virtual
+    15,  // file-backed virtual
+};
+constexpr std::uint32_t nvme_bus = 17;
+
+constexpr std::uint32_t reply_header_bytes = 8;  // Version and Size
+constexpr std::size_t bus_type_offset = 28;
+constexpr std::size_t seek_penalty_offset = 8;
+
+// Kinds by rank, worst first; rank 0 is "not ranked".
+constexpr std::array<std::string_view, 4> kinds = {"", "hdd", "ssd", "nvme"};
+
+int rank(const DriveInfo& drive)
+{
+    if (std::find(excluded_bus_types.begin(), excluded_bus_types.end(), drive.bus_type) != excluded_bus_types.end())
+        return 0;
+    if (drive.bus_type == nvme_bus) return 3;
+    if (drive.seek_penalty == seek_penalty_unknown) return 0;
+    if (drive.seek_penalty == 0) return 2;
+    return 1;
+}
+
+void put_le32(std::uint8_t* out, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+std::string physical_drive_path(unsigned n)
+{
+    return "\\\\.\\PhysicalDrive" + decimal(n);
+}
+
+StoragePropertyQuery storage_property_query(std::uint32_t property_id)
+{
+    StoragePropertyQuery query = {};
+    put_le32(query.data(), property_id);
+    put_le32(query.data() + 4, 0);  // PropertyStandardQuery
+    return query;
+}
+
+std::optional<std::uint32_t> bus_type_from_reply(bool ok, const DeviceDescriptorReply& reply, std::uint32_t returned)
+{
+    if (!ok || returned < reply_header_bytes) return std::nullopt;
+    // A short descriptor leaves the zero fill: bus type 0, unknown.
+    std::uint32_t bus = 0;
+    for (std::size_t i = 4; i-- > 0;) bus = (bus << 8) | reply[bus_type_offset + i];
+    return bus;
+}
+
+std::uint8_t seek_penalty_from_reply(bool ok, const SeekPenaltyReply& reply, std::uint32_t returned)
+{
+    if (!ok || returned <= seek_penalty_offset) return seek_penalty_unknown;
+    return reply[seek_penalty_offset];
+}
+
+std::optional<std::string_view> classify_storage(const std::vector<DriveInfo>& drives)
+{
+    int best = 0;
+    const std::size_t count = std::min<std::size_t>(drives.size(), max_physical_drives);
+    for (std::size_t i = 0; i < count; ++i) best = std::max(best, rank(drives[i]));
+    if (best == 0) return std::nullopt;
+    return kinds[static_cast<std::size_t>(best)];
+}

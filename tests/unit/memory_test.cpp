@@ -1,0 +1,232 @@
+#include "checks/memory.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void put(Bytes& bytes, std::size_t offset, std::uint32_t value, std::size_t width)
+{
+    for (std::size_t i = 0; i < width; ++i) bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// One SMBIOS structure: formatted part of `length` bytes, then its strings and the closing NUL.
+Bytes structure(std::uint8_t type, std::size_t length, std::initializer_list<std::string> strings = {})
+{
+    Bytes bytes(length, 0);
+    bytes[0] = type;
+    bytes[1] = static_cast<std::uint8_t>(length);
+    for (const std::string& s : strings) {
+        bytes.insert(bytes.end(), s.begin(), s.end());
+        bytes.push_back(0);
+    }
+    if (strings.size() == 0) bytes.push_back(0);
+    bytes.push_back(0);
+    return bytes;
+}
+
+struct Device {
+    std::size_t length = 0x5C;  // SMBIOS 3.3 and later
+    std::uint32_t size = 0x4000;  // 16 GiB in MiB
+    std::uint32_t speed = 0;
+    std::uint32_t configured = 0;
+    std::uint32_t extended_speed = 0;
+    std::uint32_t extended_configured = 0;
+};
+
+// A type-17 Memory Device; fields beyond its formatted length are left out.
+Bytes memory_device(const Device& d)
+{
+    Bytes bytes = structure(17, d.length, {"DIMM A1", "Acme"});
+    const auto set = [&](std::size_t offset, std::uint32_t value, std::size_t width) {
+        if (offset + width <= d.length) put(bytes, offset, value, width);
+    };
+    set(0x0C, d.size, 2);
+    set(0x15, d.speed, 2);
+    set(0x20, d.configured, 2);
+    set(0x54, d.extended_speed, 4);
+    set(0x58, d.extended_configured, 4);
+    return bytes;
+}
+
+const Bytes bios = structure(0, 0x1A, {"Acme Firmware", "1.07", "03/14/2024"});
+const Bytes memory_array = structure(16, 0x17);
+const Bytes end_of_table = structure(127, 4);
+
+// The raw 'RSMB' buffer: the 8-byte header (SMBIOS 3.4) and the structures.
+Bytes smbios(std::initializer_list<Bytes> structures)
+{
+    Bytes table;
+    for (const Bytes& s : structures) table.insert(table.end(), s.begin(), s.end());
+    Bytes raw = {0, 3, 4, 0, 0, 0, 0, 0};
+    put(raw, 4, static_cast<std::uint32_t>(table.size()), 4);
+    raw.insert(raw.end(), table.begin(), table.end());
+    return raw;
+}
+
+MemorySpeeds speeds_of(const Bytes& raw)
+{
+    return memory_speeds_from_smbios(raw, static_cast<std::uint32_t>(raw.size()));
+}
+
+void expect_speeds(const MemorySpeeds& got, std::optional<std::uint32_t> rated, std::optional<std::uint32_t> configured)
+{
+    EXPECT_EQ(got.rated, rated);
+    EXPECT_EQ(got.configured, configured);
+}
+
+}  // namespace
+
+TEST(KibToGb, RoundsToTheNearestGibWithinRange)
+{
+    struct Case {
+        std::uint64_t kib;
+        bool valid;
+        std::uint32_t gib;
+    };
+    const Case cases[] = {
+        {16777216, true, 16},             // exactly 16 GiB
+        {16651292, true, 16},             // what Windows can use of 16 GiB
+        {524288, true, 1},                // 0.5 GiB: halves round up
+        {516096, false, 0},               // below half a GiB
+        {0, false, 0},
+        {16252928, true, 16},             // 15.5 GiB
+        {4294967296, true, 4096},         // the largest accepted
+        {4295491584, false, 4097},        // 4096.5 GiB
+        {0xFFFFFFFFFFFFFFFF, false, 0xFFFFFFFF},  // clamped, not wrapped
+    };
+    for (const Case& c : cases) {
+        const GibCount got = kib_to_gb(c.kib);
+        EXPECT_EQ(got.valid, c.valid) << c.kib;
+        EXPECT_EQ(got.gib, c.gib) << c.kib;
+        EXPECT_EQ(memory_gb_from_kib(c.kib), c.valid ? std::optional<std::uint32_t>(c.gib) : std::nullopt) << c.kib;
+    }
+}
+
+TEST(SmbiosSpeeds, RealWorldTableTakesTheFirstPopulatedDevice)
+{
+    // Four slots: A1 empty, A2 populated (DDR4-3200 running at 2933), B1 empty, B2 populated at other speeds.
+    const Bytes raw = smbios({bios, structure(1, 0x1B, {"Acme", "Board"}), memory_array,
+                              memory_device({.length = 0x28, .size = 0}),
+                              memory_device({.length = 0x28, .size = 0x4000, .speed = 3200, .configured = 2933}),
+                              memory_device({.length = 0x28, .size = 0}),
+                              memory_device({.length = 0x28, .size = 0x2000, .speed = 2666, .configured = 2666}),
+                              end_of_table});
+    expect_speeds(speeds_of(raw), 3200u, 2933u);
+}
+
+TEST(SmbiosSpeeds, DeviceFieldRules)
+{
+    struct Case {
+        const char* what;
+        Device device;
+        std::optional<std::uint32_t> rated;
+        std::optional<std::uint32_t> configured;
+    };
+    const Case cases[] = {
+        {"plain", {.speed = 4800, .configured = 4400}, 4800u, 4400u},
+        {"extended speeds", {.speed = 0xFFFF, .configured = 0xFFFF, .extended_speed = 8400, .extended_configured = 6400},
+         8400u, 6400u},
+        {"extension ignored unless asked for", {.speed = 6000, .configured = 5600, .extended_speed = 8400}, 6000u, 5600u},
+        {"extended speed not covered", {.length = 0x54, .speed = 0xFFFF, .configured = 3200}, std::nullopt, 3200u},
+        {"extended speed 3 bytes short", {.length = 0x57, .speed = 0xFFFF, .configured = 3200, .extended_speed = 6400},
+         std::nullopt, 3200u},
+        {"extended speed just covered", {.length = 0x58, .speed = 0xFFFF, .configured = 0xFFFF, .extended_speed = 6400,
+         .extended_configured = 6000}, 6400u, std::nullopt},
+        {"unknown rated speed", {.speed = 0, .configured = 3200}, std::nullopt, 3200u},
+        {"rated only", {.speed = 3200, .configured = 0}, 3200u, std::nullopt},
+        {"out of range", {.speed = 25000, .configured = 20000}, std::nullopt, 20000u},
+        {"extended out of range", {.speed = 0xFFFF, .configured = 1, .extended_speed = 20001}, std::nullopt, 1u},
+        {"configured speed not covered (SMBIOS 2.3)", {.length = 0x1B, .speed = 2133, .configured = 1866}, 2133u,
+         std::nullopt},
+        {"configured speed half covered", {.length = 0x21, .speed = 2133, .configured = 1866}, 2133u, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        expect_speeds(speeds_of(smbios({bios, memory_device(c.device), end_of_table})), c.rated, c.configured);
+    }
+}
+
+TEST(SmbiosSpeeds, DevicesWithoutModuleOrSpeedArePassedOver)
+{
+    const Device empty_slot{.size = 0, .speed = 4800, .configured = 4800};
+    const Device unknown_size{.size = 0xFFFF, .speed = 4800, .configured = 4800};
+    const Device no_speeds{.size = 0x4000, .speed = 0, .configured = 0};
+    const Device populated{.size = 0x2000, .speed = 5600, .configured = 5200};
+    expect_speeds(speeds_of(smbios({memory_device(empty_slot), memory_device(unknown_size), memory_device(no_speeds),
+                                    memory_device(populated), end_of_table})),
+                  5600u, 5200u);
+    // A device too short to hold Size is not counted either.
+    expect_speeds(speeds_of(smbios({memory_device({.length = 0x0D, .speed = 4800}), memory_device(populated)})), 5600u,
+                  5200u);
+    // Nothing usable at all.
+    expect_speeds(speeds_of(smbios({bios, memory_device(empty_slot), memory_device(no_speeds), end_of_table})),
+                  std::nullopt, std::nullopt);
+}
+
+TEST(SmbiosSpeeds, EndOfTableStopsTheWalk)
+{
+    const Bytes populated = memory_device({.speed = 3200, .configured = 3200});
+    expect_speeds(speeds_of(smbios({end_of_table, populated})), std::nullopt, std::nullopt);
+    expect_speeds(speeds_of(smbios({populated, end_of_table})), 3200u, 3200u);
+}
+
+TEST(SmbiosSpeeds, MalformedBuffersGiveNothing)
+{
+    const Bytes populated = memory_device({.speed = 3200, .configured = 3000});
+    const Bytes good = smbios({bios, populated, end_of_table});
+    ASSERT_EQ(speeds_of(good).rated, 3200u);
+
+    // Empty, shorter than the header, more bytes claimed than the buffer holds.
+    EXPECT_FALSE(memory_speeds_from_smbios({}, 0).rated);
+    EXPECT_FALSE(memory_speeds_from_smbios(good, 0).rated);
+    EXPECT_FALSE(memory_speeds_from_smbios(std::span(good).first(7), 7).rated);
+    EXPECT_FALSE(memory_speeds_from_smbios(std::span(good).first(20), static_cast<std::uint32_t>(good.size())).rated);
+
+    // Larger than 1 MiB: not read at all, even though the device is in it.
+    Bytes huge = good;
+    huge.resize(smbios_max_bytes + 1);
+    EXPECT_FALSE(memory_speeds_from_smbios(huge, static_cast<std::uint32_t>(good.size())).rated);
+    huge.resize(smbios_max_bytes);
+    EXPECT_EQ(memory_speeds_from_smbios(huge, static_cast<std::uint32_t>(good.size())).rated, 3200u);
+
+    // Bytes past what the firmware call wrote are never looked at.
+    Bytes spare = smbios({bios});
+    const auto got = static_cast<std::uint32_t>(spare.size());
+    put(spare, 4, got - 8 + static_cast<std::uint32_t>(populated.size()), 4);
+    spare.insert(spare.end(), populated.begin(), populated.end());
+    EXPECT_FALSE(memory_speeds_from_smbios(spare, got).rated);
+    EXPECT_EQ(memory_speeds_from_smbios(spare, static_cast<std::uint32_t>(spare.size())).rated, 3200u);
+
+    // The header's table length cuts the table short of the device...
+    Bytes cut = good;
+    put(cut, 4, static_cast<std::uint32_t>(bios.size() + 0x20), 4);
+    EXPECT_FALSE(speeds_of(cut).rated);
+    // ...and one larger than what was returned is limited to it.
+    Bytes overstated = good;
+    put(overstated, 4, 0xFFFFFFFF, 4);
+    EXPECT_EQ(speeds_of(overstated).rated, 3200u);
+
+    // A structure length below 4 ends the walk, even with a device after it.
+    Bytes short_length = structure(1, 4);
+    short_length[1] = 3;
+    EXPECT_FALSE(speeds_of(smbios({short_length, populated})).rated);
+    // A length running past the table's end.
+    Bytes overrun = smbios({bios, populated});
+    overrun[8 + bios.size() + 1] = 0xFF;
+    EXPECT_FALSE(speeds_of(overrun).rated);
+    // A device cut off after its formatted part begins.
+    const Bytes whole = smbios({bios, populated});
+    EXPECT_FALSE(memory_speeds_from_smbios(whole, static_cast<std::uint32_t>(8 + bios.size() + 0x40)).rated);
+    // A string set with no double NUL before the end, and fewer than 4 bytes left over.
+    Bytes unterminated = smbios({bios});
+    unterminated.resize(unterminated.size() - 2);  // drop the string set's closing NULs
+    put(unterminated, 4, static_cast<std::uint32_t>(unterminated.size() - 8), 4);
+    EXPECT_FALSE(speeds_of(unterminated).rated);
+    EXPECT_FALSE(speeds_of(smbios({bios, Bytes{17, 0x5C, 0}})).rated);
+}
