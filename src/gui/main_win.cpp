@@ -1,40 +1,78 @@
-// Program entry. For now the program runs the scan against a hidden window
-// and exits when the scan has reported its last row.
+// Program entry: sets the window up in one straight sequence, starts the scan,
+// runs the message loop and tears down. The exit code is always 0.
 #include <windows.h>
 
+#include <dwmapi.h>
+#include <objbase.h>
+
 #include "checks/scan.h"
+#include "gui/layout.h"
+#include "gui/window.h"
 
 namespace {
 
-LRESULT CALLBACK scan_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+// The work area of the monitor under the pointer; 1024 x 768 at the origin
+// when the monitor cannot be asked.
+Rect work_area_under_pointer()
 {
-    switch (message) {
-    case wm_scan_row: take_row_message(lparam); return 0;
-    case wm_scan_finished: DestroyWindow(window); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcW(window, message, wparam, lparam);
+    POINT pointer = {0, 0};
+    if (!GetCursorPos(&pointer)) pointer = POINT{0, 0};
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTOPRIMARY), &info)) return Rect{0, 0, 1024, 768};
+    return Rect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+void centre_in(HWND window, const Rect& work)
+{
+    RECT r = {};
+    if (!GetWindowRect(window, &r)) r = RECT{};
+    const Point at = centred_window_position(work, r.right - r.left, r.bottom - r.top);
+    SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void set_dark_title_bar(HWND window)
+{
+    const DWORD dark = 1;
+    const COLORREF caption = 0x001C1C1C;
+    const COLORREF caption_text = 0x00EFF1F1;
+    DwmSetWindowAttribute(window, 20, &dark, sizeof(dark));                  // DWMWA_USE_IMMERSIVE_DARK_MODE
+    DwmSetWindowAttribute(window, 35, &caption, sizeof(caption));            // DWMWA_CAPTION_COLOR
+    DwmSetWindowAttribute(window, 36, &caption_text, sizeof(caption_text));  // DWMWA_TEXT_COLOR
+}
+
+void run()
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);  // the shell call runs on this thread
+    HMODULE module = GetModuleHandleW(nullptr);
+    if (module == nullptr) return;
+    if (register_main_window_class(module) == 0) return;
+    const Rect work = work_area_under_pointer();
+    HWND window = create_main_window(module, work);
+    if (window == nullptr) return;
+
+    put_window_state(make_window_state(window, initial_dpi(window)));
+    {
+        StateGuard state;
+        if (state) apply_phase(*state, scanning_phase());
     }
+    centre_in(window, work);
+    set_dark_title_bar(window);
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    SetForegroundWindow(window);
+    focus_default_button(window);
+
+    start_scan_worker(window);
+    run_message_loop(window);
+
+    take_out_window_state();  // releases the state and its fonts; the brushes stay
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    const HMODULE module = GetModuleHandleW(nullptr);
-    if (module == nullptr) return 0;
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = scan_window_proc;
-    wc.hInstance = module;
-    wc.lpszClassName = L"QuellixDetectWindow";
-    if (RegisterClassExW(&wc) == 0) return 0;
-    HWND window = CreateWindowExW(0, wc.lpszClassName, L"Quellix Detect", 0, 0, 0, 100, 100, nullptr, nullptr, module, nullptr);
-    if (window == nullptr) return 0;
-    start_scan_worker(window);
-    MSG msg = {};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    run();
     return 0;
 }

@@ -1,0 +1,134 @@
+// Painting of the main window and its owner-drawn buttons, and the colours
+// the controls ask for. Nothing here needs the window state: everything comes
+// from the controls (visibility, colour role, caption, font) and the DPI.
+#include <array>
+
+#include "gui/colors.h"
+#include "gui/layout.h"
+#include "gui/window.h"
+
+namespace {
+
+class PaintGuard {
+public:
+    explicit PaintGuard(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    PaintGuard(const PaintGuard&) = delete;
+    PaintGuard& operator=(const PaintGuard&) = delete;
+    ~PaintGuard() { EndPaint(window_, &paint_); }
+    HDC dc() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_ = {};
+    HDC dc_;
+};
+
+RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+void fill(HDC dc, const Rect& r, HBRUSH brush)
+{
+    const RECT rect = to_rect(r);
+    FillRect(dc, &rect, brush);
+}
+
+template <std::size_t N>
+void polyline(HDC dc, const std::array<Point, N>& points)
+{
+    std::array<POINT, N> p;
+    for (std::size_t i = 0; i < N; ++i) p[i] = POINT{points[i].x, points[i].y};
+    Polyline(dc, p.data(), static_cast<int>(N));
+}
+
+COLORREF colorref(std::uint32_t c) { return static_cast<COLORREF>(c); }
+
+LONG_PTR color_role_of(HWND control) { return control != nullptr ? GetWindowLongPtrW(control, GWLP_USERDATA) : 0; }
+
+void draw_row_mark(HDC dc, const RowMarkGeometry& g, RowMark mark)
+{
+    const bool pending = mark == RowMark::Pending;
+    const std::uint32_t colour = mark == RowMark::Found ? palette::accent : mark == RowMark::Missing ? palette::muted : palette::dim;
+    const UniquePen pen(CreatePen(PS_SOLID, pending ? g.circle_pen_width : g.mark_pen_width, colorref(colour)));
+    const SelectGuard use_pen(dc, pen.get());
+    switch (mark) {
+    case RowMark::Found: polyline(dc, g.check); break;
+    case RowMark::Missing: polyline(dc, g.dash); break;
+    case RowMark::Pending: Ellipse(dc, g.circle.left, g.circle.top, g.circle.right, g.circle.bottom); break;
+    }
+}
+
+void draw_main_window(HDC dc, HWND window)
+{
+    const std::uint32_t dpi = GetDpiForWindow(window);
+    HWND link_box = GetDlgItem(window, control_id::link_box);
+    const bool link_shown = link_box != nullptr && IsWindowVisible(link_box);
+    const LayoutMetrics m = layout_metrics(dpi, link_shown);
+
+    fill(dc, m.card_rect, card_brush());
+    for (const Rect& separator : separator_rects(dpi, m)) fill(dc, separator, line_brush());
+    if (link_shown) fill(dc, m.link_rect, line_brush());
+
+    const SelectGuard hollow(dc, GetStockObject(NULL_BRUSH));
+    for (int row = 0; row < row_count; ++row) {
+        const LONG_PTR role = color_role_of(GetDlgItem(window, control_id::first_value + row));
+        draw_row_mark(dc, row_mark_geometry(dpi, m, row), row_mark(role));
+    }
+}
+
+}  // namespace
+
+void paint_main_window(HWND window)
+{
+    const PaintGuard paint(window);
+    if (paint.dc() != nullptr) draw_main_window(paint.dc(), window);
+}
+
+LRESULT draw_button(const DRAWITEMSTRUCT& item)
+{
+    if (item.CtlType != ODT_BUTTON) return FALSE;
+    HDC dc = item.hDC;
+    const std::uint32_t dpi = GetDpiForWindow(item.hwndItem);
+    const ButtonColors colours = button_colors(static_cast<int>(item.CtlID), (item.itemState & ODS_SELECTED) != 0);
+    const Rect r{item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom};
+    const ButtonGeometry g = button_geometry(dpi, r);
+
+    wchar_t caption[64] = {};
+    GetWindowTextW(item.hwndItem, caption, 64);
+
+    FillRect(dc, &item.rcItem, window_brush());
+
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        const UniquePen ring(CreatePen(PS_SOLID, g.focus_pen_width, colorref(palette::text)));
+        const SelectGuard hollow(dc, GetStockObject(NULL_BRUSH));
+        const SelectGuard use_pen(dc, ring.get());
+        RoundRect(dc, g.focus_ring.left, g.focus_ring.top, g.focus_ring.right, g.focus_ring.bottom, g.focus_corner,
+                  g.focus_corner);
+    }
+    {
+        const UniqueBrush body(CreateSolidBrush(colorref(colours.fill)));
+        const SelectGuard use_brush(dc, body.get());
+        const SelectGuard no_pen(dc, GetStockObject(NULL_PEN));
+        RoundRect(dc, g.body.left, g.body.top, g.body.right, g.body.bottom, g.body_corner, g.body_corner);
+    }
+    {
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
+        const SelectGuard use_font(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, colorref(colours.caption));
+        RECT text_rect = item.rcItem;
+        DrawTextW(dc, caption, -1, &text_rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    return TRUE;
+}
+
+LRESULT control_colors(HDC dc, HWND control)
+{
+    const RoleColors colours = role_colors(color_role_of(control));
+    SetTextColor(dc, colorref(colours.text));
+    SetBkColor(dc, colorref(colours.background));
+    switch (colours.brush) {
+    case BrushKind::Card: return reinterpret_cast<LRESULT>(card_brush());
+    case BrushKind::Line: return reinterpret_cast<LRESULT>(line_brush());
+    case BrushKind::Window: break;
+    }
+    return reinterpret_cast<LRESULT>(window_brush());
+}

@@ -1,0 +1,214 @@
+// winspy: reads the program's main window from outside, for the end-to-end
+// tests. Finds the window by its class and prints one line for the window and
+// one per child control, as space-separated key=value fields with the text
+// last (backslash, CR and LF escaped as \\, \r, \n):
+//
+//   window found=1 visible=1 active=1 x=700 y=281 w=526 h=463 cw=520 ch=434 dpi=96 focus=2
+//   child id=120 visible=1 role=4 focus=0 x=190 y=63 w=292 h=32 sx=896 sy=367 text=Intel(R) Core(TM) i7
+//
+// x/y are client coordinates of the main window, sx/sy the screen position of
+// the control's top-left corner; focus on the window line is the id of the
+// child that has the keyboard focus (0: none), read with GetGUIThreadInfo.
+//
+//   winspy                 one snapshot; exit code 1 when there is no window
+//   winspy --wait MS       waits up to MS for a visible window, then a snapshot
+//   winspy --watch MS      waits for the window, then prints every line that
+//                          changes, prefixed with t=<ms since the window was
+//                          first seen>, until the window is gone ("t=N gone")
+//                          or MS have passed ("t=N timeout")
+//   winspy --deactivate MS shows a window of its own in front for MS, so that
+//                          the program's window loses and then regains activation
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "checks/win32_util.h"
+
+namespace {
+
+std::int64_t now_ms() { return static_cast<std::int64_t>(GetTickCount64()); }
+
+std::string escaped(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// WM_GETTEXT is marshalled across processes, so edit controls answer too.
+std::string window_text(HWND window)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 500, &length)) return "";
+    std::vector<wchar_t> buffer(length + 2, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, 500,
+                        &copied);
+    return from_wide(buffer.data(), buffer.size());
+}
+
+HWND find_main_window() { return FindWindowW(L"QuellixDetectWindow", nullptr); }
+
+HWND focused_window(HWND main)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+struct Snapshot {
+    std::string window_line;
+    std::map<int, std::string> child_lines;  // by control id, in id order
+};
+
+struct EnumContext {
+    HWND main;
+    HWND focus;
+    Snapshot* snapshot;
+};
+
+BOOL CALLBACK add_child(HWND child, LPARAM parameter)
+{
+    auto& context = *reinterpret_cast<EnumContext*>(parameter);
+    if (GetParent(child) != context.main) return TRUE;
+    RECT r = {};
+    GetWindowRect(child, &r);
+    POINT top_left = {r.left, r.top};
+    ScreenToClient(context.main, &top_left);
+    const int id = GetDlgCtrlID(child);
+    char line[512];
+    std::snprintf(line, sizeof(line), "child id=%d visible=%d role=%lld focus=%d x=%ld y=%ld w=%ld h=%ld sx=%ld sy=%ld text=",
+                  id, IsWindowVisible(child) ? 1 : 0,
+                  static_cast<long long>(GetWindowLongPtrW(child, GWLP_USERDATA)), child == context.focus ? 1 : 0,
+                  top_left.x, top_left.y, r.right - r.left, r.bottom - r.top, r.left, r.top);
+    context.snapshot->child_lines[id] = line + escaped(window_text(child));
+    return TRUE;
+}
+
+Snapshot take_snapshot(HWND main)
+{
+    Snapshot snapshot;
+    RECT r = {};
+    RECT client = {};
+    GetWindowRect(main, &r);
+    GetClientRect(main, &client);
+    HWND focus = focused_window(main);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
+    char line[512];
+    std::snprintf(line, sizeof(line),
+                  "window found=1 visible=%d active=%d x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld dpi=%u focus=%d title=",
+                  IsWindowVisible(main) ? 1 : 0, info.hwndActive == main ? 1 : 0, r.left, r.top, r.right - r.left,
+                  r.bottom - r.top, client.right, client.bottom, GetDpiForWindow(main),
+                  focus != nullptr ? GetDlgCtrlID(focus) : 0);
+    snapshot.window_line = line + escaped(window_text(main));
+    EnumContext context{main, focus, &snapshot};
+    EnumChildWindows(main, add_child, reinterpret_cast<LPARAM>(&context));
+    return snapshot;
+}
+
+void print_snapshot(const Snapshot& s)
+{
+    std::printf("%s\n", s.window_line.c_str());
+    for (const auto& [id, line] : s.child_lines) std::printf("%s\n", line.c_str());
+}
+
+HWND wait_for_window(std::int64_t limit_ms)
+{
+    const std::int64_t until = now_ms() + limit_ms;
+    for (;;) {
+        HWND main = find_main_window();
+        if (main != nullptr && IsWindowVisible(main)) return main;
+        if (now_ms() >= until) return nullptr;
+        Sleep(5);
+    }
+}
+
+int watch(std::int64_t limit_ms)
+{
+    const std::int64_t started = now_ms();
+    HWND main = wait_for_window(limit_ms);
+    if (main == nullptr) {
+        std::printf("t=0 timeout\n");
+        return 1;
+    }
+    const std::int64_t seen = now_ms();
+    Snapshot last;
+    for (;;) {
+        const std::int64_t t = now_ms() - seen;
+        if (!IsWindow(main)) {
+            std::printf("t=%lld gone\n", static_cast<long long>(t));
+            return 0;
+        }
+        const Snapshot s = take_snapshot(main);
+        if (s.window_line != last.window_line) std::printf("t=%lld %s\n", static_cast<long long>(t), s.window_line.c_str());
+        for (const auto& [id, line] : s.child_lines) {
+            const auto before = last.child_lines.find(id);
+            if (before == last.child_lines.end() || before->second != line)
+                std::printf("t=%lld %s\n", static_cast<long long>(t), line.c_str());
+        }
+        std::fflush(stdout);
+        last = s;
+        if (now_ms() - started >= limit_ms) {
+            std::printf("t=%lld timeout\n", static_cast<long long>(now_ms() - seen));
+            return 1;
+        }
+        Sleep(10);
+    }
+}
+
+int deactivate(std::int64_t hold_ms)
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"WinspyFront";
+    RegisterClassExW(&wc);
+    HWND front = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"winspy", WS_POPUP | WS_VISIBLE, 0, 0, 120, 80, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
+    if (front == nullptr) return 1;
+    SetForegroundWindow(front);
+    SetActiveWindow(front);
+    SetFocus(front);
+    const std::int64_t until = now_ms() + hold_ms;
+    while (now_ms() < until) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    DestroyWindow(front);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    const std::int64_t ms = argc > 2 ? std::wcstoll(argv[2], nullptr, 10) : 0;
+    if (mode == L"--watch") return watch(ms);
+    if (mode == L"--deactivate") return deactivate(ms);
+    HWND main = mode == L"--wait" ? wait_for_window(ms) : find_main_window();
+    if (main == nullptr) {
+        std::printf("window found=0\n");
+        return 1;
+    }
+    print_snapshot(take_snapshot(main));
+    return 0;
+}

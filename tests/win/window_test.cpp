@@ -1,0 +1,936 @@
+// The main window against real Win32 windows under Wine: the state slot, fonts
+// and brushes, putting phases on the screen, the window procedure's handlers,
+// the hand-off actions (with the shell replaced) and the dialog keys.
+#include "gui/window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "checks/scan.h"
+#include "checks/win32_util.h"
+#include "link/hand_off.h"
+#include "link/report_link.h"
+
+namespace {
+
+// ---- Helpers --------------------------------------------------------------
+
+std::string text_of(HWND control)
+{
+    wchar_t buffer[1024] = {};
+    GetWindowTextW(control, buffer, 1024);
+    return from_wide(buffer, 1024);
+}
+
+LONG_PTR role_of(HWND control) { return GetWindowLongPtrW(control, GWLP_USERDATA); }
+
+std::string u8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+void pump_for(DWORD ms)
+{
+    const ULONGLONG until = GetTickCount64() + ms;
+    while (GetTickCount64() < until) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+// Handles what is queued and drops WM_QUIT. Paint messages must be dispatched:
+// a peek alone leaves the region invalid and WM_PAINT comes back for ever.
+void drain_queue()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+    }
+}
+
+LOGFONTW font_info(HFONT font)
+{
+    LOGFONTW info = {};
+    EXPECT_EQ(GetObjectW(font, sizeof(info), &info), static_cast<int>(sizeof(info)));
+    return info;
+}
+
+bool gdi_object_alive(HGDIOBJ object) { return GetObjectType(object) != 0; }
+
+SIZE client_size(HWND window)
+{
+    RECT r = {};
+    GetClientRect(window, &r);
+    return SIZE{r.right, r.bottom};
+}
+
+RECT client_rect_of(HWND window, HWND control)
+{
+    RECT r = {};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The shell's stand-in: records each call and answers with a set result. A
+// test can also have it do something to the window while "the shell" runs.
+struct FakeShell {
+    std::intptr_t result = 42;
+    std::vector<std::wstring> links;
+    void (*during_call)() = nullptr;
+};
+FakeShell* fake_shell = nullptr;
+
+std::intptr_t fake_shell_open(const wchar_t* link)
+{
+    fake_shell->links.emplace_back(link);
+    if (fake_shell->during_call != nullptr) fake_shell->during_call();
+    return fake_shell->result;
+}
+
+// ---- Fixture: the real main window with its controls and state -------------
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static const ATOM registered = register_main_window_class(GetModuleHandleW(nullptr));
+        ASSERT_NE(registered, 0);
+        window = create_main_window(GetModuleHandleW(nullptr), Rect{0, 0, 1024, 768});
+        ASSERT_NE(window, nullptr);
+        put_window_state(make_window_state(window, initial_dpi(window)));
+        {
+            StateGuard state;
+            ASSERT_TRUE(state);
+            apply_phase(*state, scanning_phase());
+        }
+        ShowWindow(window, SW_SHOWNORMAL);
+        SetForegroundWindow(window);
+        focus_default_button(window);
+        fake_shell = &shell;
+        set_shell_open(fake_shell_open);
+    }
+    void TearDown() override
+    {
+        set_shell_open(nullptr);
+        fake_shell = nullptr;
+        if (IsWindow(window)) DestroyWindow(window);
+        take_out_window_state();
+        drain_queue();  // the WM_QUIT of the destroyed window
+    }
+
+    HWND item(int id) const { return GetDlgItem(window, id); }
+    std::string text(int id) const { return text_of(item(id)); }
+    bool visible(int id) const { return IsWindowVisible(item(id)) != FALSE; }
+    int focused_id() const { return GetDlgCtrlID(GetFocus()); }
+
+    UiPhase phase() const
+    {
+        StateGuard state;
+        EXPECT_TRUE(state);
+        return state ? state->phase : UiPhase{};
+    }
+    void set_phase(const UiPhase& phase)
+    {
+        StateGuard state;
+        ASSERT_TRUE(state);
+        apply_phase(*state, phase);
+    }
+    void set_link(const std::string& link)
+    {
+        StateGuard state;
+        ASSERT_TRUE(state);
+        state->link = link;
+    }
+    void send_row(RowMessage row)
+    {
+        SendMessageW(window, wm_scan_row, 0, reinterpret_cast<LPARAM>(new RowMessage(std::move(row))));
+    }
+    void click(int id) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    void tick(WPARAM id = 1) { SendMessageW(window, WM_TIMER, id, 0); }
+    void escape() { SendMessageW(window, wm_escape_key, 0, 0); }
+
+    HWND window = nullptr;
+    FakeShell shell;
+};
+
+}  // namespace
+
+// ---- State slot -------------------------------------------------------------
+
+TEST(StateSlot, TakeIsExclusiveNeverWaitsAndRefusesAnEmptySlot)
+{
+    {
+        StateGuard none;
+        EXPECT_FALSE(none);  // nothing put in yet
+    }
+    auto owned = std::make_unique<WindowState>();
+    WindowState* const raw = owned.get();
+    put_window_state(std::move(owned));
+    {
+        StateGuard outer;
+        ASSERT_TRUE(outer);
+        EXPECT_EQ(&*outer, raw);
+        {
+            StateGuard nested;
+            EXPECT_FALSE(nested);  // refused at once, not waited for
+        }
+        EXPECT_EQ(take_out_window_state(), nullptr);  // not while in use
+        put_window_state(std::make_unique<WindowState>());  // nor replaced under the holder
+        EXPECT_EQ(&*outer, raw);
+        outer.release();
+        StateGuard again;  // the early release gave the slot back
+        EXPECT_TRUE(again);
+        EXPECT_EQ(&*again, raw);
+    }
+    {
+        StateGuard after;  // the nested refusal did not free the slot on its way out
+        EXPECT_TRUE(after);
+    }
+    std::unique_ptr<WindowState> out = take_out_window_state();
+    EXPECT_EQ(out.get(), raw);
+    StateGuard empty_again;
+    EXPECT_FALSE(empty_again);
+}
+
+// ---- Fonts and brushes ------------------------------------------------------
+
+TEST(FontSet, HeightsWeightsAndFaceAtEachDpi)
+{
+    struct Case {
+        std::uint32_t dpi;
+        int title, body, strong, small;
+    };
+    const Case cases[] = {
+        {96, -20, -14, -14, -12}, {120, -25, -17, -17, -15}, {144, -30, -21, -21, -18}, {192, -40, -28, -28, -24}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const FontSet fonts = create_font_set(c.dpi);
+        const LOGFONTW title = font_info(fonts.title_font.get());
+        const LOGFONTW body = font_info(fonts.body_font.get());
+        const LOGFONTW strong = font_info(fonts.strong_font.get());
+        const LOGFONTW small = font_info(fonts.small_font.get());
+        EXPECT_EQ(title.lfHeight, c.title);
+        EXPECT_EQ(body.lfHeight, c.body);
+        EXPECT_EQ(strong.lfHeight, c.strong);
+        EXPECT_EQ(small.lfHeight, c.small);
+        EXPECT_EQ(title.lfWeight, 600);
+        EXPECT_EQ(body.lfWeight, 400);
+        EXPECT_EQ(strong.lfWeight, 600);
+        EXPECT_EQ(small.lfWeight, 400);
+        EXPECT_EQ(std::wstring(body.lfFaceName), L"Segoe UI");
+        EXPECT_EQ(body.lfQuality, CLEARTYPE_QUALITY);
+        EXPECT_EQ(body.lfCharSet, DEFAULT_CHARSET);
+    }
+}
+
+TEST(FontSet, FontsAreDeletedByTheSetAndByDeleteFontSet)
+{
+    HGDIOBJ made[4];
+    {
+        const FontSet fonts = create_font_set(96);
+        made[0] = fonts.title_font.get();
+        made[1] = fonts.body_font.get();
+        made[2] = fonts.strong_font.get();
+        made[3] = fonts.small_font.get();
+        for (HGDIOBJ f : made) EXPECT_TRUE(gdi_object_alive(f));
+    }
+    for (HGDIOBJ f : made) EXPECT_FALSE(gdi_object_alive(f));
+
+    FontSet fonts = create_font_set(120);
+    HGDIOBJ body = fonts.body_font.get();
+    FontSet moved = std::move(fonts);  // a move hands the fonts over, deleting nothing
+    EXPECT_TRUE(gdi_object_alive(body));
+    delete_font_set(moved);
+    EXPECT_FALSE(gdi_object_alive(body));
+    EXPECT_FALSE(moved.body_font);
+}
+
+TEST(BrushSet, ThreeBrushesOfThePaletteMadeOnceAndKept)
+{
+    HBRUSH card = card_brush();  // asking for one makes all three
+    HBRUSH window = window_brush();
+    HBRUSH line = line_brush();
+    struct Case {
+        HBRUSH brush;
+        HBRUSH again;
+        COLORREF colour;
+    };
+    const Case cases[] = {{window, window_brush(), RGB(28, 28, 28)},
+                          {card, card_brush(), RGB(38, 38, 38)},
+                          {line, line_brush(), RGB(48, 48, 48)}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.brush, c.again);
+        LOGBRUSH info = {};
+        ASSERT_EQ(GetObjectW(c.brush, sizeof(info), &info), static_cast<int>(sizeof(info)));
+        EXPECT_EQ(info.lbStyle, static_cast<UINT>(BS_SOLID));
+        EXPECT_EQ(info.lbColor, c.colour);
+    }
+    EXPECT_NE(window, card);
+    EXPECT_NE(card, line);
+    // Another thread gets brushes of its own: the set belongs to its thread.
+    HBRUSH other = nullptr;
+    std::thread([&] { other = window_brush(); }).join();
+    EXPECT_NE(other, window);
+}
+
+TEST_F(MainWindowTest, ApplyFontsGivesEachControlItsFontAndTheLinkBoxItsMargins)
+{
+    struct Case {
+        std::uint32_t dpi;
+        int margin;
+    };
+    for (const Case c : {Case{96, 8}, Case{120, 10}, Case{144, 12}}) {
+        SCOPED_TRACE(c.dpi);
+        const FontSet fonts = create_font_set(c.dpi);
+        apply_fonts(window, fonts, c.dpi);
+        auto font_of = [&](int id) { return reinterpret_cast<HFONT>(SendMessageW(item(id), WM_GETFONT, 0, 0)); };
+        EXPECT_EQ(font_of(control_id::header), fonts.title_font.get());
+        for (int row = 0; row < row_count; ++row) {
+            EXPECT_EQ(font_of(control_id::first_label + row), fonts.body_font.get());
+            EXPECT_EQ(font_of(control_id::first_value + row), fonts.strong_font.get());
+        }
+        EXPECT_EQ(font_of(control_id::message), fonts.body_font.get());
+        EXPECT_EQ(font_of(control_id::link_box), fonts.body_font.get());
+        EXPECT_EQ(font_of(control_id::footnote), fonts.small_font.get());
+        EXPECT_EQ(font_of(control_id::primary), fonts.strong_font.get());
+        EXPECT_EQ(font_of(control_id::secondary), fonts.strong_font.get());
+        const LRESULT margins = SendMessageW(item(control_id::link_box), EM_GETMARGINS, 0, 0);
+        EXPECT_EQ(LOWORD(margins), c.margin);
+        EXPECT_EQ(HIWORD(margins), c.margin);
+        StateGuard state;  // the state's own fonts go back before this set is deleted
+        apply_fonts(window, state->fonts, state->dpi);
+    }
+}
+
+// ---- Creation and applying phases -----------------------------------------------
+
+TEST_F(MainWindowTest, ControlsAreCreatedWithTheirTextsAndRoles)
+{
+    struct Case {
+        int id;
+        std::string text;
+        LONG_PTR role;
+    };
+    const std::string ellipsis = u8(u8"\u2026");
+    const Case cases[] = {
+        {100, u8(u8"Scanning your PC\u2026"), 0},
+        {110, "Processor", 2},
+        {115, "Windows settings", 2},
+        {120, ellipsis, 3},
+        {125, ellipsis, 3},
+        {131, "", 6},
+        {132, u8(u8"Reads hardware and Windows settings only. Changes nothing.\r\nSends nothing \u2014 it only opens ") +
+                  std::string(site_host()) + ".",
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        ASSERT_NE(item(c.id), nullptr);
+        EXPECT_EQ(text(c.id), c.text);
+        EXPECT_EQ(role_of(item(c.id)), c.role);
+    }
+    EXPECT_EQ(role_of(item(control_id::primary)), 0);
+    EXPECT_EQ(role_of(item(control_id::message)), 0);
+    // Eighteen children, no more.
+    int children = 0;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) ++children;
+    EXPECT_EQ(children, 18);
+}
+
+TEST_F(MainWindowTest, ScanningShowsOnlyCancelFocusedAndTheWindowHasItsDesignSize)
+{
+    EXPECT_FALSE(visible(control_id::primary));
+    EXPECT_TRUE(visible(control_id::secondary));
+    EXPECT_FALSE(visible(control_id::link_box));
+    EXPECT_EQ(text(control_id::secondary), "Cancel");
+    EXPECT_EQ(text(control_id::message), "Reading your hardware and Windows settings. This takes a second.");
+    EXPECT_EQ(focused_id(), control_id::secondary);
+    ASSERT_EQ(initial_dpi(window), 96u);  // the test prefix runs at 96 DPI
+    const SIZE size = client_size(window);
+    EXPECT_EQ(size.cx, 520);
+    EXPECT_EQ(size.cy, 434);
+    const RECT cancel = client_rect_of(window, item(control_id::secondary));
+    EXPECT_EQ(cancel.left, 372);  // the one button takes the rightmost place
+    EXPECT_EQ(cancel.top, 330);
+}
+
+TEST_F(MainWindowTest, RelayoutPlacesControlsAndSizesTheWindowForTheStatesDpi)
+{
+    struct Case {
+        std::uint32_t dpi;
+        UiPhase phase;
+        SIZE client;
+        RECT button1, button2, value0, link_box;
+    };
+    const Case cases[] = {
+        {96, open_countdown_phase(false, 3), {520, 434}, {238, 330, 362, 366}, {372, 330, 496, 366},
+         {190, 63, 482, 95}, {28, 336, 492, 356}},
+        {96, open_failed_phase(false), {520, 480}, {238, 376, 362, 412}, {372, 376, 496, 412},
+         {190, 63, 482, 95}, {28, 336, 492, 356}},
+        {120, open_countdown_phase(false, 3), {650, 538}, {298, 409, 453, 454}, {465, 409, 620, 454},
+         {237, 78, 603, 118}, {35, 416, 615, 441}},
+        {144, open_failed_phase(true), {780, 720}, {357, 564, 543, 618}, {558, 564, 744, 618},
+         {285, 94, 723, 143}, {42, 504, 738, 534}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        {
+            StateGuard state;
+            ASSERT_TRUE(state);
+            state->dpi = c.dpi;
+            apply_phase(*state, c.phase);
+        }
+        // The frame Wine draws follows the window's real DPI, so the client
+        // size is exact only there; the controls' places hold at any DPI.
+        if (c.dpi == initial_dpi(window)) {
+            const SIZE size = client_size(window);
+            EXPECT_EQ(size.cx, c.client.cx);
+            EXPECT_EQ(size.cy, c.client.cy);
+        }
+        RECT outer = {0, 0, c.client.cx, c.client.cy};
+        AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, c.dpi);
+        RECT now = {};
+        GetWindowRect(window, &now);
+        EXPECT_EQ(now.right - now.left, outer.right - outer.left);
+        EXPECT_EQ(now.bottom - now.top, outer.bottom - outer.top);
+        auto expect_rect = [&](int id, const RECT& want) {
+            const RECT got = client_rect_of(window, item(id));
+            EXPECT_EQ(got.left, want.left) << id;
+            EXPECT_EQ(got.top, want.top) << id;
+            EXPECT_EQ(got.right, want.right) << id;
+            EXPECT_EQ(got.bottom, want.bottom) << id;
+        };
+        expect_rect(control_id::primary, c.button1);
+        expect_rect(control_id::secondary, c.button2);
+        expect_rect(control_id::first_value, c.value0);
+        expect_rect(control_id::link_box, c.link_box);
+    }
+}
+
+TEST_F(MainWindowTest, TheLinkBoxShowsTheStoredLinkAndGrowsTheWindowByItsBand)
+{
+    set_link("https://example.test/detect?src=app");
+    set_phase(open_countdown_phase(false, 3));
+    RECT before = {};
+    GetWindowRect(window, &before);
+    set_phase(open_failed_phase(false));
+    RECT after = {};
+    GetWindowRect(window, &after);
+    EXPECT_TRUE(visible(control_id::link_box));
+    EXPECT_EQ(text(control_id::link_box), "https://example.test/detect?src=app");
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top + 46);
+    EXPECT_EQ(after.left, before.left);  // the window keeps its place
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(text(control_id::primary), "Copy link");
+    EXPECT_EQ(text(control_id::header), "Could not open your browser");
+
+    set_phase(opened_phase(false, 3));  // hides the box and shrinks again
+    EXPECT_FALSE(visible(control_id::link_box));
+    RECT shrunk = {};
+    GetWindowRect(window, &shrunk);
+    EXPECT_EQ(shrunk.bottom - shrunk.top, before.bottom - before.top);
+}
+
+TEST_F(MainWindowTest, FocusStaysOnATickAndMovesToTheDefaultButtonOnANewState)
+{
+    set_phase(open_countdown_phase(false, 3));
+    EXPECT_EQ(focused_id(), control_id::primary);  // a new state: button 1
+    SetFocus(item(control_id::secondary));
+    set_phase(open_countdown_phase(false, 2));  // a tick
+    EXPECT_EQ(focused_id(), control_id::secondary);
+    set_phase(not_opened_phase(false, 10));  // a new state
+    EXPECT_EQ(focused_id(), control_id::primary);
+
+    SetFocus(item(control_id::link_box));  // not a button: a tick moves it too
+    set_phase(not_opened_phase(false, 9));
+    EXPECT_EQ(focused_id(), control_id::primary);
+}
+
+TEST_F(MainWindowTest, AHiddenButtonKeepsItsOldCaption)
+{
+    set_phase(not_opened_phase(false, 10));
+    EXPECT_EQ(text(control_id::secondary), "Close");
+    set_phase(opened_phase(false, 3));
+    EXPECT_FALSE(visible(control_id::secondary));
+    EXPECT_EQ(text(control_id::secondary), "Close");
+    EXPECT_EQ(text(control_id::primary), "Close");
+    EXPECT_EQ(focused_id(), control_id::primary);
+    const RECT close = client_rect_of(window, item(control_id::primary));
+    EXPECT_EQ(close.left, 372);  // alone, button 1 takes the rightmost place
+}
+
+// ---- Window procedure -----------------------------------------------------------
+
+TEST_F(MainWindowTest, RowMessagesSetTheValueTextAndRole)
+{
+    struct Case {
+        RowMessage row;
+        int id;
+        std::string text;
+        LONG_PTR role;
+    };
+    SettingsSnapshot none;
+    SettingsSnapshot two;
+    two.game_mode = TriState::Off;
+    two.os_build = 22631;
+    const Case cases[] = {
+        {processor_row("Acme(R) Core 8-Core"), 120, "Acme(R) Core 8-Core", 4},
+        {graphics_row(std::nullopt), 121, "not found", 5},
+        {memory_row(16), 122, "16 GB", 4},
+        {display_row(DisplaySize{1920, 1080}, 144), 123, u8(u8"1920 \u00D7 1080 @ 144 Hz"), 4},
+        {storage_row("hdd"), 124, "Hard drive (HDD)", 4},
+        {settings_row(none), 125, "not found", 5},
+        {settings_row(two), 125, "2 checked", 4},  // a second message for a row replaces the first
+        {display_row(std::nullopt, std::nullopt), 123, "not found", 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        send_row(c.row);
+        EXPECT_EQ(text(c.id), c.text);
+        EXPECT_EQ(role_of(item(c.id)), c.role);
+    }
+    StateGuard state;
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->report.processor_name, "Acme(R) Core 8-Core");
+    EXPECT_EQ(state->report.memory_gb, 16u);
+    EXPECT_FALSE(state->report.display_size);
+    EXPECT_EQ(state->report.settings.os_build, 22631u);
+    EXPECT_EQ(state->phase, scanning_phase());  // rows change no phase
+}
+
+TEST_F(MainWindowTest, ARowMessageThatFindsTheStateInUseIsDroppedUnread)
+{
+    {
+        StateGuard held;
+        ASSERT_TRUE(held);
+        send_row(memory_row(32));
+    }
+    EXPECT_EQ(text(122), u8(u8"\u2026"));
+    EXPECT_EQ(role_of(item(122)), 3);
+    StateGuard state;
+    EXPECT_FALSE(state->report.memory_gb);
+}
+
+TEST_F(MainWindowTest, ScanFinishedStartsTheCountdownAndTheTimerDrivesIt)
+{
+    send_row(storage_row("ssd"));  // storage and settings do not count as hardware
+    SendMessageW(window, wm_scan_finished, 0, 0);
+    EXPECT_EQ(phase(), open_countdown_phase(true, 3));
+    EXPECT_EQ(text(control_id::header), "No hardware found");
+    EXPECT_EQ(text(control_id::message), u8(u8"Opening Quellix in your browser in 3\u2026"));
+    EXPECT_TRUE(visible(control_id::primary));
+    EXPECT_EQ(focused_id(), control_id::primary);
+    pump_for(1300);  // the real timer 1 ticks once
+    EXPECT_EQ(phase(), open_countdown_phase(true, 2));
+    EXPECT_EQ(text(control_id::message), u8(u8"Opening Quellix in your browser in 2\u2026"));
+}
+
+TEST_F(MainWindowTest, TimerTicksFollowThePhase)
+{
+    set_phase(open_countdown_phase(false, 3));
+    tick(2);  // only timer 1 counts
+    EXPECT_EQ(phase(), open_countdown_phase(false, 3));
+    tick();
+    EXPECT_EQ(phase(), open_countdown_phase(false, 2));
+    tick();
+    tick();  // at 1: opens the link
+    ASSERT_EQ(shell.links.size(), 1u);
+    EXPECT_EQ(phase(), opened_phase(false, 3));
+    EXPECT_EQ(text(control_id::message),
+              u8(u8"Opened ") + std::string(site_host()) + u8(u8" \u2014 your rig is ready. Closing in 3\u2026"));
+    tick();
+    tick();
+    EXPECT_EQ(phase(), opened_phase(false, 1));
+    EXPECT_TRUE(IsWindow(window));
+    tick();  // at 1: closes
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MainWindowTest, TicksInScanningAndOpenFailedChangeNothing)
+{
+    tick();
+    EXPECT_EQ(phase(), scanning_phase());
+    set_link("https://example.test/x");
+    set_phase(open_failed_phase(true));
+    tick();
+    EXPECT_EQ(phase(), open_failed_phase(true));
+    EXPECT_TRUE(IsWindow(window));
+}
+
+TEST_F(MainWindowTest, OpenLinkStoresTheLinkItOpensWithTheFormThePhaseAsks)
+{
+    struct Case {
+        UiPhase from;
+        std::intptr_t shell_result;
+        bool short_form;
+        UiPhase to;
+    };
+    const Case cases[] = {
+        {open_countdown_phase(false, 2), 33, false, opened_phase(false, 3)},
+        {not_opened_phase(true, 7), 33, true, opened_phase(true, 3)},
+        {open_countdown_phase(true, 1), 32, true, open_failed_phase(false)},
+        {open_failed_phase(true), 42, false, opened_phase(false, 3)},
+    };
+    send_row(processor_row("Acme CPU"));
+    send_row(memory_row(8));
+    ScanReport report;
+    report.processor_name = "Acme CPU";
+    report.memory_gb = 8;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.from.state));
+        set_link("stale");
+        set_phase(c.from);
+        shell.links.clear();
+        shell.result = c.shell_result;
+        hand_off(window, HandOffAction::OpenLink);
+        const std::string expected = build_report_link(report, c.short_form);
+        ASSERT_EQ(shell.links.size(), 1u);
+        EXPECT_EQ(shell.links[0], to_wide(expected));
+        EXPECT_EQ(phase(), c.to);
+        StateGuard state;
+        EXPECT_EQ(state->link, expected);
+        if (c.to.state == UiState::OpenFailed) {
+            EXPECT_EQ(text_of(GetDlgItem(window, control_id::link_box)), expected);
+        }
+    }
+}
+
+namespace {
+HWND shell_test_window = nullptr;
+void row_during_shell_call()
+{
+    // Something the shell sends back while it runs: the state must be free.
+    SendMessageW(shell_test_window, wm_scan_row, 0, reinterpret_cast<LPARAM>(new RowMessage(memory_row(64))));
+    // "Open now" pressed again while the first opening is still in the shell.
+    SendMessageW(shell_test_window, WM_COMMAND, MAKEWPARAM(control_id::primary, BN_CLICKED), 0);
+}
+}  // namespace
+
+TEST_F(MainWindowTest, TheStateIsFreeDuringTheShellCallAndASecondOpenWaitsForNone)
+{
+    set_phase(open_countdown_phase(false, 3));
+    shell_test_window = window;
+    shell.during_call = row_during_shell_call;
+    click(control_id::primary);
+    EXPECT_EQ(shell.links.size(), 1u);  // one browser, not two
+    EXPECT_EQ(text(122), "64 GB");      // the row went through during the call
+    EXPECT_EQ(phase(), opened_phase(false, 3));
+}
+
+TEST_F(MainWindowTest, ButtonsActOnlyWhenVisibleAndClicked)
+{
+    click(control_id::primary);  // hidden while scanning
+    EXPECT_TRUE(shell.links.empty());
+    EXPECT_EQ(phase(), scanning_phase());
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(control_id::secondary, BN_DOUBLECLICKED), 0);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(control_id::message, BN_CLICKED), 0);
+    EXPECT_TRUE(IsWindow(window));
+
+    set_phase(open_countdown_phase(false, 3));
+    click(control_id::secondary);  // Cancel
+    EXPECT_EQ(phase(), not_opened_phase(false, 10));
+    EXPECT_EQ(text(control_id::message), u8(u8"Not opened. Choose Open now to see Quellix. Closing in 10\u2026"));
+    click(control_id::secondary);  // Close
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MainWindowTest, CancelDuringTheScanClosesTheWindow)
+{
+    click(control_id::secondary);
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MainWindowTest, EscapeCancelsTheCountdownThenClosesAndDoesNothingWhileTheStateIsInUse)
+{
+    set_phase(open_countdown_phase(true, 2));
+    {
+        StateGuard held;
+        escape();
+    }
+    EXPECT_EQ(phase(), open_countdown_phase(true, 2));
+    escape();
+    EXPECT_EQ(phase(), not_opened_phase(true, 10));
+    escape();
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MainWindowTest, EscapeClosesWhenOpened)
+{
+    set_phase(opened_phase(false, 3));
+    escape();
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MainWindowTest, CloseWorksEvenWhileTheStateIsInUse)
+{
+    StateGuard held;
+    hand_off(window, HandOffAction::CloseApp);
+    EXPECT_FALSE(IsWindow(window));
+}
+
+namespace {
+std::wstring clipboard_text()
+{
+    std::wstring out;
+    if (!OpenClipboard(nullptr)) return L"<cannot open>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+            out.assign(p, GlobalSize(data) / sizeof(wchar_t));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return out;
+}
+}  // namespace
+
+TEST_F(MainWindowTest, CopyLinkPutsExactlyTheLinkOnTheClipboardAndRetriesAfterAFailure)
+{
+    const std::string link = "https://example.test/detect?src=app&cpu=Acme%20%C3%A9";
+    set_link(link);
+    set_phase(open_failed_phase(false));
+
+    // Another thread holds the clipboard open: the copy fails and nothing changes.
+    HANDLE holding = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        const BOOL opened = OpenClipboard(nullptr);
+        SetEvent(holding);
+        WaitForSingleObject(release, INFINITE);
+        if (opened) CloseClipboard();
+    });
+    WaitForSingleObject(holding, INFINITE);
+    click(control_id::primary);
+    EXPECT_EQ(phase(), open_failed_phase(false));
+    EXPECT_EQ(text(control_id::primary), "Copy link");
+    SetEvent(release);
+    holder.join();
+    CloseHandle(holding);
+    CloseHandle(release);
+
+    click(control_id::primary);  // a second press succeeds
+    EXPECT_EQ(phase(), open_failed_phase(true));
+    EXPECT_EQ(text(control_id::primary), "Copied");
+    EXPECT_EQ(text(control_id::message), "Link copied. Paste it into your browser's address bar.");
+    std::wstring expected = to_wide(link);
+    expected.push_back(L'\0');  // the text and one zero unit, nothing more
+    EXPECT_EQ(clipboard_text(), expected);
+
+    click(control_id::primary);  // copies again and stays
+    EXPECT_EQ(phase(), open_failed_phase(true));
+}
+
+TEST_F(MainWindowTest, ActivationRestoresTheSavedFocusOrFallsBackToTheDefaultButton)
+{
+    set_phase(open_countdown_phase(false, 3));
+    SetFocus(item(control_id::secondary));
+    SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);
+    SetFocus(item(control_id::primary));
+    SendMessageW(window, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(focused_id(), control_id::secondary);
+
+    // The saved control has been hidden since: the default button gets the focus.
+    SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);  // saves button 2
+    set_phase(opened_phase(false, 3));                  // hides it
+    SetFocus(item(control_id::header));
+    SendMessageW(window, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    EXPECT_EQ(focused_id(), control_id::primary);
+}
+
+TEST_F(MainWindowTest, ControlColoursFollowTheColorRole)
+{
+    struct Case {
+        LONG_PTR role;
+        COLORREF text, background;
+        HBRUSH brush;
+    };
+    const COLORREF text_c = RGB(241, 241, 239), muted = RGB(166, 167, 162);
+    const COLORREF window_c = RGB(28, 28, 28), card = RGB(38, 38, 38), line = RGB(48, 48, 48);
+    const Case cases[] = {
+        {0, text_c, window_c, window_brush()}, {1, muted, window_c, window_brush()}, {2, muted, card, card_brush()},
+        {3, muted, card, card_brush()},        {4, text_c, card, card_brush()},     {5, muted, card, card_brush()},
+        {6, text_c, line, line_brush()},       {7, text_c, window_c, window_brush()}, {-1, text_c, window_c, window_brush()},
+    };
+    HWND control = item(control_id::message);
+    HDC dc = GetDC(control);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.role);
+        SetWindowLongPtrW(control, GWLP_USERDATA, c.role);
+        const LRESULT brush = SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                           reinterpret_cast<LPARAM>(control));
+        EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), c.brush);
+        EXPECT_EQ(GetTextColor(dc), c.text);
+        EXPECT_EQ(GetBkColor(dc), c.background);
+    }
+    SetTextColor(dc, RGB(1, 2, 3));
+    EXPECT_EQ(reinterpret_cast<HBRUSH>(SendMessageW(window, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
+                                                    reinterpret_cast<LPARAM>(item(control_id::primary)))),
+              window_brush());
+    EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3));  // the button answer sets no colours
+    ReleaseDC(control, dc);
+}
+
+namespace {
+// Draws one button item into a 124 x 36 bitmap and reads pixels back.
+struct ButtonPicture {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+    ButtonPicture()
+    {
+        HDC screen = GetDC(nullptr);
+        dc = CreateCompatibleDC(screen);
+        bitmap = CreateCompatibleBitmap(screen, 124, 36);
+        ReleaseDC(nullptr, screen);
+        previous = SelectObject(dc, bitmap);
+    }
+    ~ButtonPicture()
+    {
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    LRESULT draw(HWND window, HWND button, UINT type, UINT id, UINT state)
+    {
+        RECT all = {0, 0, 124, 36};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        DRAWITEMSTRUCT item = {};
+        item.CtlType = type;
+        item.CtlID = id;
+        item.itemAction = ODA_DRAWENTIRE;
+        item.itemState = state;
+        item.hwndItem = button;
+        item.hDC = dc;
+        item.rcItem = all;
+        return SendMessageW(window, WM_DRAWITEM, id, reinterpret_cast<LPARAM>(&item));
+    }
+    COLORREF at(int x, int y) const { return GetPixel(dc, x, y); }
+};
+}  // namespace
+
+TEST_F(MainWindowTest, OwnerDrawnButtonsTakeThePaletteAndShowPressAndFocus)
+{
+    struct Case {
+        UINT id;
+        UINT state;
+        COLORREF fill;
+    };
+    const Case cases[] = {
+        {1, 0, RGB(159, 211, 138)},
+        {1, ODS_SELECTED, RGB(183, 227, 164)},
+        {2, 0, RGB(48, 48, 48)},
+        {2, ODS_SELECTED, RGB(58, 58, 58)},
+    };
+    set_phase(open_countdown_phase(false, 3));
+    ButtonPicture picture;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id * 10 + c.state);
+        EXPECT_EQ(picture.draw(window, item(static_cast<int>(c.id)), ODT_BUTTON, c.id, c.state), TRUE);
+        EXPECT_EQ(picture.at(8, 18), c.fill);                  // inside the body, left of the caption
+        EXPECT_EQ(picture.at(0, 0), RGB(28, 28, 28));           // the corner shows the window colour
+        EXPECT_EQ(picture.at(2, 18), RGB(28, 28, 28));          // no ring without the focus
+        EXPECT_EQ(picture.at(121, 18), RGB(28, 28, 28));        // the body stops 3 short of the right edge
+    }
+    EXPECT_EQ(picture.draw(window, item(1), ODT_BUTTON, 1, ODS_FOCUS), TRUE);
+    EXPECT_EQ(picture.at(1, 18), RGB(241, 241, 239));  // the focus ring, inset by 1
+    EXPECT_EQ(picture.at(8, 18), RGB(159, 211, 138));
+
+    // Anything but a button is left alone.
+    EXPECT_EQ(picture.draw(window, item(100), ODT_STATIC, 100, 0), FALSE);
+    EXPECT_EQ(picture.at(8, 18), RGB(255, 255, 255));
+}
+
+TEST_F(MainWindowTest, DpiChangeRemakesFontsRelaysOutAndMovesToTheSuggestedCorner)
+{
+    HGDIOBJ old_body = nullptr;
+    {
+        StateGuard state;
+        old_body = state->fonts.body_font.get();
+    }
+    RECT suggested = {140, 90, 900, 900};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    StateGuard state;
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->dpi, 144u);
+    EXPECT_EQ(font_info(state->fonts.title_font.get()).lfHeight, -30);
+    EXPECT_FALSE(gdi_object_alive(old_body));
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(item(control_id::header), WM_GETFONT, 0, 0)),
+              state->fonts.title_font.get());
+    EXPECT_EQ(LOWORD(SendMessageW(item(control_id::link_box), EM_GETMARGINS, 0, 0)), 12);
+    RECT outer = {0, 0, 780, 651};  // the client size of 144 DPI, framed at 144 DPI
+    AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, 144);
+    RECT now = {};
+    GetWindowRect(window, &now);
+    EXPECT_EQ(now.left, 140);  // the suggested corner
+    EXPECT_EQ(now.top, 90);
+    EXPECT_EQ(now.right - now.left, outer.right - outer.left);  // its own size, not the suggested one
+    EXPECT_EQ(now.bottom - now.top, outer.bottom - outer.top);
+}
+
+// ---- The message loop's keys ------------------------------------------------------
+
+TEST_F(MainWindowTest, EnterAndEscapeBecomeMessagesForTheWindow)
+{
+    set_phase(open_countdown_phase(false, 3));
+    drain_queue();
+    auto key = [&](HWND target, WPARAM vk, UINT message = WM_KEYDOWN) {
+        MSG msg = {};
+        msg.hwnd = target;
+        msg.message = message;
+        msg.wParam = vk;
+        return forward_dialog_key(window, msg);
+    };
+    auto posted = [&](UINT message, WPARAM* wparam) {
+        MSG msg;
+        int count = 0;
+        while (PeekMessageW(&msg, window, message, message, PM_REMOVE)) {
+            ++count;
+            if (wparam != nullptr) *wparam = msg.wParam;
+        }
+        return count;
+    };
+    WPARAM wparam = 0;
+
+    EXPECT_TRUE(key(item(control_id::link_box), VK_ESCAPE));
+    EXPECT_EQ(posted(wm_escape_key, nullptr), 1);
+
+    struct Case {
+        int focus;
+        WPARAM command;
+    };
+    for (const Case c : {Case{control_id::link_box, 1}, Case{control_id::secondary, 2}, Case{control_id::primary, 1}}) {
+        SCOPED_TRACE(c.focus);
+        SetFocus(item(c.focus));
+        EXPECT_TRUE(key(item(c.focus), VK_RETURN));
+        EXPECT_EQ(posted(WM_COMMAND, &wparam), 1);
+        EXPECT_EQ(wparam, c.command);  // BN_CLICKED (0) in the high word
+    }
+    SetFocus(nullptr);
+    EXPECT_TRUE(key(window, VK_RETURN | 0x10000));  // only the low 16 bits name the key
+    EXPECT_EQ(posted(WM_COMMAND, &wparam), 1);
+    EXPECT_EQ(wparam, 1u);
+
+    EXPECT_FALSE(key(item(control_id::primary), VK_TAB));
+    EXPECT_FALSE(key(item(control_id::primary), VK_ESCAPE, WM_KEYUP));
+    EXPECT_FALSE(key(GetDesktopWindow(), VK_ESCAPE));  // not this window's
+    EXPECT_EQ(posted(wm_escape_key, nullptr), 0);
+    EXPECT_EQ(posted(WM_COMMAND, nullptr), 0);
+}
+
+TEST_F(MainWindowTest, EnterOnAHiddenButtonOneDoesNothing)
+{
+    SetFocus(nullptr);
+    MSG msg = {};
+    msg.hwnd = window;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_RETURN;
+    ASSERT_TRUE(forward_dialog_key(window, msg));
+    pump_for(50);  // the posted WM_COMMAND for button 1 reaches the window
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(phase(), scanning_phase());
+    EXPECT_TRUE(shell.links.empty());
+}
