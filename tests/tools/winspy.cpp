@@ -15,10 +15,15 @@
 //   winspy --watch MS      waits for the window, then prints every line that
 //                          changes, prefixed with t=<ms since the window was
 //                          first seen>, until the window is gone ("t=N gone")
-//                          or MS have passed ("t=N timeout")
+//                          or MS have passed ("t=N timeout"); a change of a
+//                          role or a visibility is seen within a few ms, a
+//                          change of a text alone within about 50 ms
 //   winspy --deactivate MS shows a window of its own in front for MS, so that
 //                          the program's window loses and then regains activation
 #include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -139,6 +144,23 @@ HWND wait_for_window(std::int64_t limit_ms)
     }
 }
 
+// What can change without a text changing: the children's roles and
+// visibility and the window's size. Cheap to read (no message is sent), so it
+// is polled every 2 ms and a full snapshot taken when it changes, or at least
+// every 40 ms for the texts alone.
+std::string signature(HWND main)
+{
+    std::string out;
+    RECT r = {};
+    GetWindowRect(main, &r);
+    out += std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + ";";
+    for (HWND child = GetWindow(main, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        out += std::to_string(GetWindowLongPtrW(child, GWLP_USERDATA));
+        out += IsWindowVisible(child) ? "v" : "h";
+    }
+    return out;
+}
+
 int watch(std::int64_t limit_ms)
 {
     const std::int64_t started = now_ms();
@@ -149,26 +171,33 @@ int watch(std::int64_t limit_ms)
     }
     const std::int64_t seen = now_ms();
     Snapshot last;
+    std::string last_signature;
+    std::int64_t last_full = -1000;
     for (;;) {
         const std::int64_t t = now_ms() - seen;
         if (!IsWindow(main)) {
             std::printf("t=%lld gone\n", static_cast<long long>(t));
             return 0;
         }
-        const Snapshot s = take_snapshot(main);
-        if (s.window_line != last.window_line) std::printf("t=%lld %s\n", static_cast<long long>(t), s.window_line.c_str());
-        for (const auto& [id, line] : s.child_lines) {
-            const auto before = last.child_lines.find(id);
-            if (before == last.child_lines.end() || before->second != line)
-                std::printf("t=%lld %s\n", static_cast<long long>(t), line.c_str());
+        const std::string sig = signature(main);
+        if (sig != last_signature || t - last_full >= 40) {
+            const Snapshot s = take_snapshot(main);
+            if (s.window_line != last.window_line) std::printf("t=%lld %s\n", static_cast<long long>(t), s.window_line.c_str());
+            for (const auto& [id, line] : s.child_lines) {
+                const auto before = last.child_lines.find(id);
+                if (before == last.child_lines.end() || before->second != line)
+                    std::printf("t=%lld %s\n", static_cast<long long>(t), line.c_str());
+            }
+            std::fflush(stdout);
+            last = s;
+            last_signature = sig;
+            last_full = t;
         }
-        std::fflush(stdout);
-        last = s;
         if (now_ms() - started >= limit_ms) {
             std::printf("t=%lld timeout\n", static_cast<long long>(now_ms() - seen));
             return 1;
         }
-        Sleep(10);
+        Sleep(2);
     }
 }
 
@@ -200,6 +229,7 @@ int deactivate(std::int64_t hold_ms)
 
 int wmain(int argc, wchar_t** argv)
 {
+    _setmode(_fileno(stdout), _O_BINARY);  // plain "\n" line ends for the shell scripts
     const std::wstring mode = argc > 1 ? argv[1] : L"";
     const std::int64_t ms = argc > 2 ? std::wcstoll(argv[2], nullptr, 10) : 0;
     if (mode == L"--watch") return watch(ms);

@@ -1,0 +1,114 @@
+# Helpers for the window's end-to-end scripts, on top of tests/wine/e2e-lib.sh:
+# reading the window with winspy, keys and clicks, pixels of screenshots, and
+# registry set-up of the session's prefix.
+. "$(dirname "${BASH_SOURCE[0]}")/../../wine/e2e-lib.sh"
+
+spy_exe=$QD_WIN/winspy.exe
+shots=$QD_SESSION/shots
+mkdir -p "$shots"
+
+# One snapshot of the window (see tests/tools/winspy.cpp for the format).
+spy() { wine "$spy_exe" "$@" 2>/dev/null; }
+
+# Starts `winspy --watch` in the background; its lines go to $1.
+start_watch() { wine "$spy_exe" --watch "${2:-30000}" 2>/dev/null > "$1" & watch_pid=$!; }
+
+# field LINE KEY: the value of KEY=... in a winspy line (text= takes the rest of the line).
+field() {
+  case $2 in
+    text) printf '%s\n' "${1#* text=}" ;;
+    *) printf '%s\n' "$1" | tr ' ' '\n' | sed -n "s/^$2=//p" | head -n 1 ;;
+  esac
+}
+
+# child SNAPSHOT ID: the line of one control.
+child() { printf '%s\n' "$1" | grep -m1 "^child id=$2 "; }
+window_line() { printf '%s\n' "$1" | grep -m1 '^window '; }
+text_of() { field "$(child "$1" "$2")" text; }
+visible_of() { field "$(child "$1" "$2")" visible; }
+role_of() { field "$(child "$1" "$2")" role; }
+
+# Waits until control ID's text matches the grep pattern PATTERN (at most $3 s); prints the snapshot.
+wait_text() {
+  local id=$1 pattern=$2 limit=${3:-10} snap t0
+  t0=$(now_ms)
+  while :; do
+    snap=$(spy)
+    if text_of "$snap" "$id" | grep -q -- "$pattern"; then printf '%s\n' "$snap"; return 0; fi
+    [ $(( $(now_ms) - t0 )) -ge $((limit * 1000)) ] && { printf '%s\n' "$snap"; return 1; }
+    sleep 0.05
+  done
+}
+
+# Waits until the window is gone (at most $1 s).
+wait_gone() {
+  local limit=${1:-10} t0
+  t0=$(now_ms)
+  until window_gone; do
+    [ $(( $(now_ms) - t0 )) -ge $((limit * 1000)) ] && return 1
+    sleep 0.05
+  done
+}
+
+# Clicks the middle of control ID, whose place is read from SNAPSHOT.
+click_control() {
+  local line x y w h
+  line=$(child "$1" "$2")
+  x=$(field "$line" sx); y=$(field "$line" sy); w=$(field "$line" w); h=$(field "$line" h)
+  xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1
+}
+
+key() { xdotool key "$@"; }
+
+# The client area's top-left corner on the screen, from any child's line: "X Y".
+client_origin() {
+  local line
+  line=$(child "$1" 100)
+  echo $(( $(field "$line" sx) - $(field "$line" x) )) $(( $(field "$line" sy) - $(field "$line" y) ))
+}
+
+# pixel SHOT X Y: the colour at a screen point as RRGGBB.
+pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: 2>/dev/null | cut -c1-6; }
+
+# region_has SHOT X Y W H RRGGBB: some pixel of the region has the colour.
+region_has() {
+  convert "$1" -crop "$4x$5+$2+$3" +repage -depth 8 txt:- 2>/dev/null | grep -qi "#$6"
+}
+
+# Imports a .reg text (UTF-8 here, written as UTF-16 for Wine's reg).
+import_reg() {
+  local file=$QD_SESSION/import.reg
+  { printf '\xff\xfe'; printf 'Windows Registry Editor Version 5.00\n\n%s\n' "$1" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } > "$file"
+  wine reg import "$(winepath_of "$file")" >/dev/null 2>&1
+}
+
+winepath_of() { echo "Z:$(echo "$1" | tr '/' '\\')"; }
+
+# Percent-encoding as the link writes free text: every byte but A-Z a-z 0-9 - . _ ~
+percent_encode() {
+  local LC_ALL=C s=$1 out= c i
+  for ((i = 0; i < ${#s}; i++)); do
+    c=${s:i:1}
+    case $c in
+      [A-Za-z0-9._~-]) out+=$c ;;
+      *) out+=$(printf '%%%02X' "'$c") ;;
+    esac
+  done
+  printf '%s\n' "$out"
+}
+
+# The site the build links to, and its host as the window shows it.
+site_origin=$(sed -n 's/.*site_origin = "\(.*\)";.*/\1/p' "$QD_WIN/generated/site_origin.h")
+site_host=${site_origin#https://}
+
+# watch_first FILE ID PATTERN: "T TEXT" of the first watch line of control ID
+# whose own part matches the grep -E PATTERN (e.g. 'role=4'); nothing if none.
+watch_first() {
+  local line
+  line=$(grep -E "^t=[0-9]+ child id=$2 .*$3" "$1" | head -n 1) || return 0
+  [ -n "$line" ] || return 0
+  printf '%s %s\n' "$(field "$line" t)" "$(field "$line" text)"
+}
+
+# in_range VALUE LOW HIGH
+in_range() { [ "$1" -ge "$2" ] && [ "$1" -le "$3" ]; }
