@@ -40,6 +40,18 @@ wait_text() {
   done
 }
 
+# Waits until control ID has the keyboard focus (at most $2 s); prints the snapshot.
+wait_focus() {
+  local id=$1 limit=${2:-3} snap t0
+  t0=$(now_ms)
+  while :; do
+    snap=$(spy)
+    if [ "$(field "$(window_line "$snap")" focus)" = "$id" ]; then printf '%s\n' "$snap"; return 0; fi
+    [ $(( $(now_ms) - t0 )) -ge $((limit * 1000)) ] && { printf '%s\n' "$snap"; return 1; }
+    sleep 0.05
+  done
+}
+
 # Waits until the window is gone (at most $1 s).
 wait_gone() {
   local limit=${1:-10} t0

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The user's ways out and in, on the real exe, one run each in one session:
+# Cancel and Escape during the scan close at once; Open now during the
+# countdown opens at once; Enter acts on the focused button (Tab to Cancel,
+# Enter: not opened); Escape in the countdown cancels the opening, then Enter
+# on the default button opens after all. Every run ends with exit code 0.
+. "$(dirname "$0")/lib/window.sh"
+
+url_count() { urls | wc -l; }
+
+# Starts the exe and waits for its window; the first snapshot goes to $snap.
+start_and_spy() {
+  start_exe
+  wait_window 30 >/dev/null
+  snap=$(spy --wait 10000)
+}
+
+# Waits for the countdown to begin; the snapshot goes to $snap.
+wait_countdown() { snap=$(wait_text 130 'in 3…$' 15); }
+
+# closes_at_once WHAT: the window is gone within a second of the action and the exe ends with 0.
+closes_at_once() {
+  local t0=$1 what=$2
+  wait_gone 5
+  local took=$(( $(now_ms) - t0 ))
+  check "$what closes the window at once ($took ms)" [ "$took" -lt 1000 ]
+  wait_exe 10
+  check "$what: exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
+}
+
+# ---- Cancel during the scan --------------------------------------------------
+start_and_spy
+check "scanning: only Cancel, focused" \
+  [ "$(text_of "$snap" 100)|$(visible_of "$snap" 1)|$(text_of "$snap" 2)|$(field "$(window_line "$snap")" focus)" = \
+    "Scanning your PC…|0|Cancel|2" ]
+t0=$(now_ms); click_control "$snap" 2
+closes_at_once "$t0" "Cancel during the scan"
+
+# ---- Escape during the scan ------------------------------------------------------
+start_and_spy
+check "still scanning when Escape is pressed" [ "$(text_of "$snap" 100)" = "Scanning your PC…" ]
+t0=$(now_ms); key Escape
+closes_at_once "$t0" "Escape during the scan"
+check "nothing opened by closing during the scan" [ "$(url_count)" -eq 0 ]
+
+# ---- Open now during the countdown, then Escape -------------------------------------
+start_and_spy
+wait_countdown
+t0=$(now_ms); click_control "$snap" 1
+snap=$(wait_text 130 '^Opened ' 5)
+took=$(( $(now_ms) - t0 ))
+check "Open now opens at once ($took ms)" [ "$(url_count)" -eq 1 ] && [ "$took" -lt 1500 ]
+check "Opened shows the host and only Close, focused" \
+  [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(visible_of "$snap" 2)|$(field "$(window_line "$snap")" focus)" = \
+    "Opened $site_host — your rig is ready. Closing in 3…|Close|0|1" ]
+t0=$(now_ms); key Escape
+closes_at_once "$t0" "Escape when opened"
+check "the link was opened once" [ "$(url_count)" -eq 1 ]
+
+# ---- Tab to Cancel, Enter: not opened; Escape then closes ------------------------------
+start_and_spy
+wait_countdown
+snap=$(wait_focus 1)
+check "the countdown focuses Open now" [ "$?" -eq 0 ]
+key Tab
+snap=$(wait_focus 2)
+check "Tab moves the focus to Cancel" [ "$?" -eq 0 ]
+key Return
+snap=$(wait_text 130 '^Not opened' 5)
+check "Enter on Cancel: not opened, ten seconds" \
+  [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(text_of "$snap" 2)" = \
+    "Not opened. Choose Open now to see Quellix. Closing in 10…|Open now|Close" ]
+snap=$(wait_focus 1)
+check "the new state focuses Open now" [ "$?" -eq 0 ]
+snap=$(wait_text 130 'Closing in 9…$' 3)
+check "the close countdown runs" [ "$?" -eq 0 ]
+t0=$(now_ms); key Escape
+closes_at_once "$t0" "Escape when not opened"
+check "cancelling opened nothing" [ "$(url_count)" -eq 1 ]
+
+# ---- Escape in the countdown, then Enter opens after all ----------------------------------
+start_and_spy
+wait_countdown
+key Escape
+snap=$(wait_text 130 '^Not opened' 5)
+check "Escape in the countdown: not opened, ten seconds" \
+  [ "$(text_of "$snap" 130)" = "Not opened. Choose Open now to see Quellix. Closing in 10…" ]
+key Return
+snap=$(wait_text 130 '^Opened ' 5)
+check "Enter with the focus on Open now opens" [ "$(url_count)" -eq 2 ]
+t0=$(now_ms)
+wait_gone 6
+took=$(( $(now_ms) - t0 ))
+check "then closes by itself about 3 s later ($took ms)" in_range "$took" 2300 3800
+wait_exe 10
+check "exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
+finish
