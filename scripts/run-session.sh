@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Runs inside the session that tests/wine/session.sh prepared for `make run`.
-. "$(dirname "$0")/../tests/wine/e2e-lib.sh"
+# Runs inside the session that tests/wine/session.sh prepared for `make run`:
+# starts the program, lets it run its course (scan, countdown, opening, closing
+# itself), prints the report link it handed to the browser and saves a
+# screenshot of the window once it shows that it opened the link.
+. "$(dirname "$0")/../tests/e2e/lib/window.sh"
 
 start_exe
 shot_taken=
 while kill -0 "$exe_pid" 2>/dev/null; do
   if [ -z "$shot_taken" ] && [ -s "$QD_URL_LOG" ]; then
-    sleep 0.3; screenshot "$QD_SHOT"; shot_taken=1
+    # The URL reaches the browser stand-in before the window says so.
+    wait_text 130 '^Opened ' 2 >/dev/null || true
+    screenshot "$QD_SHOT"; shot_taken=1
   fi
   sleep 0.1
 done

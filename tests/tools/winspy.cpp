@@ -3,7 +3,7 @@
 // one per child control, as space-separated key=value fields with the text
 // last (backslash, CR and LF escaped as \\, \r, \n):
 //
-//   window found=1 visible=1 active=1 x=700 y=281 w=526 h=463 cw=520 ch=434 dpi=96 focus=2
+//   window found=1 visible=1 active=1 x=700 y=281 w=526 h=463 cw=520 ch=434 focus=2
 //   child id=120 visible=1 role=4 focus=0 x=190 y=63 w=292 h=32 sx=896 sy=367 text=Intel(R) Core(TM) i7
 //
 // x/y are client coordinates of the main window, sx/sy the screen position of
@@ -117,9 +117,9 @@ Snapshot take_snapshot(HWND main)
     GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
     char line[512];
     std::snprintf(line, sizeof(line),
-                  "window found=1 visible=%d active=%d x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld dpi=%u focus=%d title=",
+                  "window found=1 visible=%d active=%d x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld focus=%d title=",
                   IsWindowVisible(main) ? 1 : 0, info.hwndActive == main ? 1 : 0, r.left, r.top, r.right - r.left,
-                  r.bottom - r.top, client.right, client.bottom, GetDpiForWindow(main),
+                  r.bottom - r.top, client.right, client.bottom,
                   focus != nullptr ? GetDlgCtrlID(focus) : 0);
     snapshot.window_line = line + escaped(window_text(main));
     EnumContext context{main, focus, &snapshot};

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The shell cannot open the link (no https association in the prefix): the
+# window shows the link in its box, grows by the link band, Copy link puts
+# exactly the link on the clipboard and the caption becomes "Copied". Enter in
+# the link box acts on button 1; the focus comes back to the control that had
+# it after the window was deactivated; Enter on Close ends the program.
+. "$(dirname "$0")/lib/window.sh"
+
+wine reg delete 'HKLM\Software\Classes\https' /f >/dev/null 2>&1
+
+start_exe
+wait_window 30 >/dev/null
+snap=$(wait_text 130 'in 3…$' 15)
+before=$(window_line "$snap")
+key Return  # Open now
+snap=$(wait_text 100 '^Could not open your browser$' 5)
+check "the shell's failure shows the fallback" [ "$?" -eq 0 ]
+snap=$(wait_focus 1)
+link=$(text_of "$snap" 131)
+echo "link box: $link"
+check "nothing reached a browser" [ -z "$(urls)" ]
+check "the link box shows the report link" \
+  [ "$(visible_of "$snap" 131)" = 1 ] && [[ "$link" == "$site_origin/detect?src=app&v=1.1.0&cpu="*"&w=1920&h=1080&"*"gm="* ]]
+check "message and buttons of the fallback" \
+  [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(text_of "$snap" 2)|$(field "$(window_line "$snap")" focus)" = \
+    "Copy this link and paste it into your browser's address bar:|Copy link|Close|1" ]
+after=$(window_line "$snap")
+check "client 520 x 480 with the link band (was $(field "$before" cw) x $(field "$before" ch))" \
+  [ "$(field "$after" cw)x$(field "$after" ch)/$(field "$before" ch)" = "520x480/434" ]
+check "the window grew by 46 and kept its place" \
+  [ "$(( $(field "$after" h) - $(field "$before" h) ))/$(field "$after" x),$(field "$after" y)" = \
+    "46/$(field "$before" x),$(field "$before" y)" ]
+place() { local l; l=$(child "$snap" "$1"); echo "$(field "$l" x),$(field "$l" y),$(field "$l" w),$(field "$l" h)"; }
+check "link box, buttons and footnote move below the band" \
+  [ "$(place 131) $(place 1) $(place 2) $(place 132)" = "28,336,464,20 238,376,124,36 372,376,124,36 24,430,472,36" ]
+
+screenshot "$shots/failed.png"
+read -r ox oy <<< "$(client_origin "$snap")"
+px() { pixel "$shots/failed.png" $((ox + $1)) $((oy + $2)); }
+check "the link band in the line colour around the box" \
+  [ "$(px 25 331)/$(px 494 360)/$(px 260 333)/$(px 260 365)" = "303030/303030/303030/1C1C1C" ]
+check "the link's text is drawn in the text colour" \
+  region_has "$shots/failed.png" $((ox + 36)) $((oy + 336)) 200 20 F1F1EF
+
+# ---- Enter in the link box copies -------------------------------------------------
+key Tab Tab
+snap=$(wait_focus 131)
+check "Tab reaches the link box" [ "$?" -eq 0 ]
+key Return
+snap=$(wait_text 1 '^Copied$' 5)
+check "Enter in the link box acts on button 1: Copied" [ "$?" -eq 0 ]
+check "the message says the link is copied" \
+  [ "$(text_of "$snap" 130)" = "Link copied. Paste it into your browser's address bar." ]
+clip=$(xclip -o -selection clipboard 2>/dev/null)
+check "the clipboard holds exactly the link" [ "$clip" = "$link" ]
+check "... with nothing after it" [ "$(xclip -o -selection clipboard 2>/dev/null | wc -c)" -eq "${#link}" ]
+
+# ---- Focus across deactivation -------------------------------------------------------
+key Tab
+snap=$(wait_focus 2)
+check "focus on Close before deactivation" [ "$?" -eq 0 ]
+wine "$spy_exe" --deactivate 800 >/dev/null 2>&1 &
+front=$!
+sleep 0.5
+check "another window took the activation" [ "$(field "$(window_line "$(spy)")" active)" = 0 ]
+wait "$front"
+snap=$(spy)
+if [ "$(field "$(window_line "$snap")" active)" != 1 ]; then
+  read -r ox oy <<< "$(client_origin "$snap")"
+  xdotool mousemove --sync $((ox + 30)) $((oy + 150)) click 1  # the card's edge: no control there
+fi
+snap=$(wait_focus 2)
+check "the focus is back on Close after reactivation" [ "$?" -eq 0 ] && [ "$(field "$(window_line "$snap")" active)" = 1 ]
+key Return
+wait_gone 5
+check "Enter on Close closes" [ "$?" -eq 0 ]
+wait_exe 10
+check "exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
+finish
