@@ -631,6 +631,12 @@ TEST_F(MainWindowTest, ButtonsActOnlyWhenVisibleAndClicked)
     EXPECT_TRUE(IsWindow(window));
 
     set_phase(open_countdown_phase(false, 3));
+    ShowWindow(item(control_id::primary), SW_HIDE);  // "Open now" has an action but cannot be seen
+    click(control_id::primary);
+    EXPECT_TRUE(shell.links.empty());
+    EXPECT_EQ(phase(), open_countdown_phase(false, 3));
+    ShowWindow(item(control_id::primary), SW_SHOW);
+
     click(control_id::secondary);  // Cancel
     EXPECT_EQ(phase(), not_opened_phase(false, 10));
     EXPECT_EQ(text(control_id::message), u8(u8"Not opened. Choose Open now to see Quellix. Closing in 10\u2026"));
