@@ -21,11 +21,16 @@ void set_font(HWND window, int id, const UniqueFont& font)
     send_to_control(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
 }
 
+// Only this function gives the window icons of its own, so the icon that
+// WM_SETICON hands back is one it loaded for the previous DPI: destroy it.
+// (Icons loaded at a chosen size are not shared and are not freed by the system.)
 void set_icon(HWND window, HMODULE module, WPARAM kind, int metric, std::uint32_t dpi)
 {
     const int size = GetSystemMetricsForDpi(metric, dpi);
     HANDLE icon = LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
-    if (icon != nullptr) SendMessageW(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
+    if (icon == nullptr) return;
+    const LRESULT previous = SendMessageW(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
+    if (previous != 0 && previous != reinterpret_cast<LRESULT>(icon)) DestroyIcon(reinterpret_cast<HICON>(previous));
 }
 
 // The thread's three brushes; made together, never deleted.
