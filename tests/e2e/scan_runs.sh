@@ -73,16 +73,17 @@ for id in 120 121 122 123 124 125; do
   if [ -n "${want_text[$id]:-}" ]; then
     check "row $id shows '${want_text[$id]}' (got '$shown')" [ "$shown" = "${want_text[$id]}" ]
   fi
-  # Posts are at least 180 ms apart; the watch sees a role change within a
-  # few ms, but a busy machine can delay the window's handling a little.
-  [ -n "$previous" ] && check "row $id comes $((t - previous)) ms after the one before (>= 150)" [ $((t - previous)) -ge 150 ]
+  # Posts are at least 180 ms apart and the watch sees a role change within a
+  # few ms, but on a busy machine the window may handle one row late and the
+  # next on time; without pacing the rows would come together (0 ms).
+  [ -n "$previous" ] && check "row $id comes $((t - previous)) ms after the one before (>= 100)" [ $((t - previous)) -ge 100 ]
   previous=$t
   times+=("$t")
 done
 echo "row times: ${times[*]}"
 # The graphics probe is slow under Wine; the rows after it are paced only.
 [ "${#times[@]}" -eq 6 ] && check "memory to settings rows average about 180 ms apart" \
-  in_range $(((times[5] - times[2]) / 3)) 170 300
+  in_range $(((times[5] - times[2]) / 3)) 160 320
 
 # ---- Countdown, opening and closing ------------------------------------------------
 t3=$(watch_first "$watch" 130 'in 3…$' | cut -d' ' -f1)
