@@ -13,7 +13,8 @@ run_at() {
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   start_exe
   wait_window 30 >/dev/null
-  snap=$(spy --wait 10000)
+  # Once the first row is in, the window has painted.
+  snap=$(wait_text 120 '^[^…]' 10)
   local w; w=$(window_line "$snap")
   check "$dpi DPI: client $2 (got $(field "$w" cw)x$(field "$w" ch))" [ "$(field "$w" cw)x$(field "$w" ch)" = "$2" ]
   local got="$(place 100) $(place 110) $(place 125) $(place 130) $(place 131) $(place 2) $(place 132)"

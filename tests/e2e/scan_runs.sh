@@ -46,6 +46,9 @@ watch=$QD_SESSION/watch.txt
 start_watch "$watch" 30000
 start_exe
 wait_window 30 >/dev/null
+# Once the first row is in, the window has painted and the last row stays
+# pending for at least another 5 x 180 ms.
+wait_text 120 '^Acme' 10 >/dev/null
 screenshot "$shots/scanning.png"
 scanning=$(spy)
 # Wait for the countdown (all six rows in) and take the second picture there.
