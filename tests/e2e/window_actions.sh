@@ -8,11 +8,12 @@
 
 url_count() { urls | wc -l; }
 
-# Starts the exe and waits for its window; the first snapshot goes to $snap.
+# Starts the exe and waits for its window with the focus on Cancel, as the
+# scan begins; that snapshot goes to $snap.
 start_and_spy() {
   start_exe
   wait_window 30 >/dev/null
-  snap=$(spy --wait 10000)
+  snap=$(wait_focus 2 5)
 }
 
 # Waits for the countdown to begin; the snapshot goes to $snap.
