@@ -19,8 +19,8 @@ snap=$(wait_focus 1)
 link=$(text_of "$snap" 131)
 echo "link box: $link"
 check "nothing reached a browser" [ -z "$(urls)" ]
-check "the link box shows the report link" \
-  [ "$(visible_of "$snap" 131)" = 1 ] && [[ "$link" == "$site_origin/detect?src=app&v=1.1.0&cpu="*"&w=1920&h=1080&"*"gm="* ]]
+expect "the link box shows the report link" \
+  '[ "$(visible_of "$snap" 131)" = 1 ] && [[ "$link" == "$site_origin/detect?src=app&v=1.1.0&cpu="*"&w=1920&h=1080&"*"gm="* ]]'
 check "message and buttons of the fallback" \
   [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(text_of "$snap" 2)|$(field "$(window_line "$snap")" focus)" = \
     "Copy this link and paste it into your browser's address bar:|Copy link|Close|1" ]
@@ -69,8 +69,8 @@ if [ "$(field "$(window_line "$snap")" active)" != 1 ]; then
   read -r ox oy <<< "$(client_origin "$snap")"
   xdotool mousemove --sync $((ox + 30)) $((oy + 150)) click 1  # the card's edge: no control there
 fi
-snap=$(wait_focus 2)
-check "the focus is back on Close after reactivation" [ "$?" -eq 0 ] && [ "$(field "$(window_line "$snap")" active)" = 1 ]
+snap=$(wait_focus 2); focused=$?
+expect "the focus is back on Close after reactivation" '[ "$focused" -eq 0 ] && [ "$(field "$(window_line "$snap")" active)" = 1 ]'
 key Return
 wait_gone 5
 check "Enter on Close closes" [ "$?" -eq 0 ]

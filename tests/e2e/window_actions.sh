@@ -7,6 +7,9 @@
 . "$(dirname "$0")/lib/window.sh"
 
 url_count() { urls | wc -l; }
+# The browser stand-in is started by the shell and writes a moment after the
+# window already says "Opened": wait up to 3 s for the N-th link.
+wait_urls() { local i; for i in $(seq 60); do [ "$(url_count)" -ge "$1" ] && break; sleep 0.05; done; [ "$(url_count)" -eq "$1" ]; }
 
 # Starts the exe and waits for its window with the focus on Cancel, as the
 # scan begins; that snapshot goes to $snap.
@@ -50,7 +53,7 @@ wait_countdown
 t0=$(now_ms); click_control "$snap" 1
 snap=$(wait_text 130 '^Opened ' 5)
 took=$(( $(now_ms) - t0 ))
-check "Open now opens at once ($took ms)" [ "$(url_count)" -eq 1 ] && [ "$took" -lt 1500 ]
+expect "Open now opens at once ($took ms)" 'wait_urls 1 && [ "$took" -lt 1500 ]'
 check "Opened shows the host and only Close, focused" \
   [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(visible_of "$snap" 2)|$(field "$(window_line "$snap")" focus)" = \
     "Opened $site_host — your rig is ready. Closing in 3…|Close|0|1" ]
@@ -88,7 +91,7 @@ check "Escape in the countdown: not opened, ten seconds" \
   [ "$(text_of "$snap" 130)" = "Not opened. Choose Open now to see Quellix. Closing in 10…" ]
 key Return
 snap=$(wait_text 130 '^Opened ' 5)
-check "Enter with the focus on Open now opens" [ "$(url_count)" -eq 2 ]
+check "Enter with the focus on Open now opens" wait_urls 2
 t0=$(now_ms)
 wait_gone 6
 took=$(( $(now_ms) - t0 ))

@@ -122,5 +122,9 @@ watch_first() {
   printf '%s %s\n' "$(field "$line" t)" "$(field "$line" text)"
 }
 
+# expect WHAT CONDITION: like check, for a condition of several commands
+# joined by && or ||, given as one string and evaluated here.
+expect() { if eval "$2"; then echo "ok: $1"; else fail "$1"; fi; }
+
 # in_range VALUE LOW HIGH
 in_range() { [ "$1" -ge "$2" ] && [ "$1" -le "$3" ]; }
