@@ -2,6 +2,7 @@
 # `make bench`: start-up and scan timings of the built exe under Wine, against
 # a minimal Win32 window as the baseline, and the exe's size.
 #   QD_BENCH_RUNS   measured runs per program (default 10)
+#   QD_BENCH_NO3D   set to 1 to run Wine's Direct3D without OpenGL (see bench-session.sh)
 set -euo pipefail
 B=$1
 src=$(cd "$(dirname "$0")/.." && pwd)
