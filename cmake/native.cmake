@@ -25,14 +25,14 @@ set(QD_WINDOWS_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/windows CACHE PATH "The mingw
 set(wine_env "QD_WIN=${QD_WINDOWS_BUILD_DIR}" "QD_WORK=${CMAKE_BINARY_DIR}/wine" "QD_SRC=${CMAKE_SOURCE_DIR}")
 
 add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/template.sh)
-set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${wine_env}")
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${wine_env}" TIMEOUT 300)
 
 add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/tests/build/check-exe.sh ${QD_WINDOWS_BUILD_DIR}/quellix-detect.exe)
 add_test(NAME exe_resources COMMAND ${CMAKE_SOURCE_DIR}/tests/build/check-resources.sh ${QD_WINDOWS_BUILD_DIR}/quellix-detect.exe)
 
 add_test(NAME windows_unit COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/session.sh
          ${QD_WINDOWS_BUILD_DIR}/windows_tests.exe --gtest_brief=1)
-set_tests_properties(windows_unit PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}")
+set_tests_properties(windows_unit PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300)
 
 file(GLOB e2e_scripts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.sh)
 foreach(script ${e2e_scripts})
