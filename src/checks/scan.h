@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "checks/scan_types.h"
+#include "checks/win32_util.h"
 
 // The monotonic clock the pacing reads, in nanoseconds.
 std::int64_t monotonic_ns();
@@ -21,8 +22,9 @@ void post_row(std::int64_t& last_post, HWND window, RowMessage row);
 // Posts WM_APP+2 at once.
 void post_scan_finished(HWND window);
 
-// Starts the worker thread for `window`; a thread that cannot be created is fatal.
-void start_scan_worker(HWND window);
+// Starts the worker thread for `window` with 2 MiB of stack reserved; a thread
+// that cannot be created is fatal. The caller owns the thread's handle.
+UniqueHandle start_scan_worker(HWND window);
 
 // Takes ownership of the RowMessage that a WM_APP+1 carries.
 inline std::unique_ptr<RowMessage> take_row_message(LPARAM lparam)

@@ -94,9 +94,9 @@ void run_scan(HWND window)
     post_scan_finished(window);
 }
 
-void start_scan_worker(HWND window)
+UniqueHandle start_scan_worker(HWND window)
 {
-    HANDLE thread = CreateThread(nullptr, 0x200000, scan_thread, window, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (thread == nullptr) RaiseFailFastException(nullptr, nullptr, 0);
-    CloseHandle(thread);
+    UniqueHandle thread(CreateThread(nullptr, 0x200000, scan_thread, window, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    if (!thread) RaiseFailFastException(nullptr, nullptr, 0);
+    return thread;
 }

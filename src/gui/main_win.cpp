@@ -44,21 +44,6 @@ void set_dark_title_bar(HWND window)
     DwmSetWindowAttribute(window, 36, &caption_text, sizeof(caption_text));  // DWMWA_TEXT_COLOR
 }
 
-DWORD WINAPI scan_thread(LPVOID window)
-{
-    run_scan(static_cast<HWND>(window));
-    return 0;
-}
-
-// The scan worker as start_scan_worker makes it (2 MiB of stack reserved, a
-// failure is fatal), but with its handle kept for the end of the program.
-UniqueHandle start_scan_thread(HWND window)
-{
-    UniqueHandle thread(CreateThread(nullptr, 0x200000, scan_thread, window, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
-    if (!thread) RaiseFailFastException(nullptr, nullptr, 0);
-    return thread;
-}
-
 // How long a closed window lets a scan still in progress finish before the
 // process ends. Ending the process while a probe is inside the graphics stack
 // can crash the process on its way out (seen under Wine while the adapter
@@ -87,7 +72,7 @@ void run()
     SetForegroundWindow(window);
     focus_default_button(window);
 
-    const UniqueHandle worker = start_scan_thread(window);
+    const UniqueHandle worker = start_scan_worker(window);
     run_message_loop(window);
 
     take_out_window_state();  // releases the state and its fonts; the brushes stay

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "link/report_link.h"
+#include "sample_findings.h"
 #include "site_origin.h"
 
 namespace {
@@ -30,27 +31,6 @@ std::string describe(const UiPhase& p)
 {
     return "state " + std::to_string(static_cast<int>(p.state)) + " nf " + std::to_string(p.nothing_found) +
            " s " + std::to_string(p.seconds) + " copied " + std::to_string(p.copied);
-}
-
-SettingsSnapshot full_settings()
-{
-    SettingsSnapshot s;
-    s.power_plan = "hp";
-    s.power_mode = "best";
-    s.game_mode = TriState::On;
-    s.gpu_scheduling = TriState::Off;
-    s.game_capture = TriState::On;
-    s.memory_integrity = TriState::Off;
-    s.windowed_optimizations = TriState::On;
-    s.mouse_acceleration = TriState::Off;
-    s.max_refresh_hz = 240;
-    s.free_space_gb = 512;
-    s.on_battery = TriState::Off;
-    s.memory_rated_speed = 6000;
-    s.memory_configured_speed = 4800;
-    s.gpu_driver_date = "20240614";
-    s.os_build = 22631;
-    return s;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "sample_findings.h"
 #include "site_origin.h"
 
 namespace {
@@ -122,27 +123,6 @@ std::string repeat(std::string_view piece, std::size_t n)
 const std::vector<std::string> all_names = {"src", "v",   "cpu", "gpu",  "ram",   "w",    "h",   "hz",
                                             "disk", "pp",  "pm",  "gm",   "hags",  "dvr",  "vbs", "wo",
                                             "macc", "hzmax", "free", "bat", "ramr", "ramc", "drv", "os"};
-
-SettingsSnapshot full_settings()
-{
-    SettingsSnapshot s;
-    s.power_plan = "hp";
-    s.power_mode = "best";
-    s.game_mode = TriState::On;
-    s.gpu_scheduling = TriState::Off;
-    s.game_capture = TriState::On;
-    s.memory_integrity = TriState::Off;
-    s.windowed_optimizations = TriState::On;
-    s.mouse_acceleration = TriState::Off;
-    s.max_refresh_hz = 240;
-    s.free_space_gb = 512;
-    s.on_battery = TriState::Off;
-    s.memory_rated_speed = 6000;
-    s.memory_configured_speed = 5600;
-    s.gpu_driver_date = "20240614";
-    s.os_build = 22631;
-    return s;
-}
 
 ScanReport full_report()
 {
