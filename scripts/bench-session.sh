@@ -62,3 +62,7 @@ echo "last row arrived:                 $last_row ms"
 echo "scan ended:                       $scan_end ms"
 echo "window shown to scan end:         $shown_to_end ms (pacing floor 1080 ms; goal <= 1150 ms: $(verdict "$shown_to_end <= 1150"))"
 echo "exe size:                         $size bytes = $(awk "BEGIN { printf \"%.1f\", $size / 1024 }") KiB (goal < 300000 bytes: $(verdict "$size < 300000"))"
+
+echo
+echo "== each probe, median of $runs runs (bench_probes.exe)"
+wine "$QD_WIN/bench_probes.exe" "$runs" | tr -d '\r'
