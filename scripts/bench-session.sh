@@ -4,7 +4,6 @@
 # from elsewhere on the machine falls on both alike.
 . "$(dirname "$0")/../tests/wine/e2e-lib.sh"
 runs=${QD_BENCH_RUNS:-10}
-windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
 # QD_BENCH_NO3D=1: Wine's Direct3D without OpenGL. Its DXGI then starts in
 # tens of ms instead of several hundred, which separates Wine's own start-up
 # cost in the graphics probe from the scan's pacing.

@@ -23,10 +23,11 @@ bool contains_any(std::string_view text, const std::array<std::string_view, N>& 
     return false;
 }
 
-std::string two_digits(std::uint32_t n)
+// n in decimal, with leading zeros up to `width` digits.
+std::string zero_padded(std::uint32_t n, std::size_t width)
 {
     std::string text = decimal(n);
-    if (text.size() < 2) text.insert(0, 2 - text.size(), '0');
+    if (text.size() < width) text.insert(0, width - text.size(), '0');
     return text;
 }
 
@@ -70,11 +71,9 @@ std::optional<std::string> select_graphics_name(const std::vector<AdapterInfo>& 
 
 std::string display_class_subkey(unsigned index)
 {
-    std::string number = decimal(index);
-    if (number.size() < 4) number.insert(0, 4 - number.size(), '0');
     std::string key(display_class_key);
     key += '\\';
-    key += number;
+    key += zero_padded(index, 4);
     return key;
 }
 
@@ -98,7 +97,7 @@ std::optional<std::string> parse_driver_date(std::string_view text)
     const auto [month, day, year] = parts;
     if (month < 1 || month > 12 || year < 2000 || year > 2100) return std::nullopt;
     if (day < 1 || day > days_in_month(year, month)) return std::nullopt;
-    return decimal(year) + two_digits(month) + two_digits(day);
+    return decimal(year) + zero_padded(month, 2) + zero_padded(day, 2);
 }
 
 std::optional<std::string> find_driver_date(const std::optional<std::string>& graphics_name,

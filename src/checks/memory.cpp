@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "checks/bytes.h"
+
 namespace {
 
 constexpr std::uint32_t max_memory_gib = 4096;
@@ -18,13 +20,6 @@ constexpr std::size_t device_speed = 0x15;
 constexpr std::size_t device_configured_speed = 0x20;
 constexpr std::size_t device_extended_speed = 0x54;
 constexpr std::size_t device_extended_configured_speed = 0x58;
-
-std::uint32_t read_le(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t width)
-{
-    std::uint32_t value = 0;
-    for (std::size_t i = width; i-- > 0;) value = (value << 8) | bytes[offset + i];
-    return value;
-}
 
 // Fields of one structure's formatted part; a field is readable only when it
 // lies wholly inside the formatted length.

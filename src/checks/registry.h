@@ -1,6 +1,7 @@
 // Registry reads of the probes. Roots are the predefined keys, passed as HKEY
 // by the Win32 readers; the header stays free of <windows.h> for portable code.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +12,9 @@ using RegistryRoot = HKEY__*;
 
 // A REG_SZ value of at most 1023 characters, as UTF-8. Anything else reads as absent.
 std::optional<std::string> read_registry_text(RegistryRoot root, std::string_view subkey, std::string_view value_name);
+// The same with a buffer of `capacity` UTF-16 units: a longer value reads as absent.
+std::optional<std::string> read_registry_text(RegistryRoot root, std::string_view subkey, std::string_view value_name,
+                                              std::size_t capacity);
 
 // A REG_DWORD value. A value of another type or size reads as absent.
 std::optional<std::uint32_t> read_registry_dword(RegistryRoot root, std::string_view subkey, std::string_view value_name);

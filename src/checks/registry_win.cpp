@@ -4,13 +4,19 @@
 
 std::optional<std::string> read_registry_text(RegistryRoot root, std::string_view subkey, std::string_view value_name)
 {
+    return read_registry_text(root, subkey, value_name, 1024);
+}
+
+std::optional<std::string> read_registry_text(RegistryRoot root, std::string_view subkey, std::string_view value_name,
+                                              std::size_t capacity)
+{
     const std::wstring key = to_wide(subkey);
     const std::wstring name = to_wide(value_name);
-    wchar_t buffer[1024] = {};
-    DWORD size = sizeof(buffer);
-    if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+    std::wstring buffer(capacity, L'\0');
+    DWORD size = static_cast<DWORD>(capacity * sizeof(wchar_t));
+    if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer.data(), &size) != ERROR_SUCCESS)
         return std::nullopt;
-    return from_wide(buffer, 1024);
+    return from_wide(buffer.data(), capacity);
 }
 
 std::optional<std::uint32_t> read_registry_dword(RegistryRoot root, std::string_view subkey, std::string_view value_name)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "checks/bytes.h"
 #include "checks/text.h"
 
 namespace {
@@ -56,9 +57,7 @@ std::optional<std::uint32_t> bus_type_from_reply(bool ok, const DeviceDescriptor
 {
     if (!ok || returned < reply_header_bytes) return std::nullopt;
     // A short descriptor leaves the zero fill: bus type 0, unknown.
-    std::uint32_t bus = 0;
-    for (std::size_t i = 4; i-- > 0;) bus = (bus << 8) | reply[bus_type_offset + i];
-    return bus;
+    return read_le(reply, bus_type_offset, 4);
 }
 
 std::uint8_t seek_penalty_from_reply(bool ok, const SeekPenaltyReply& reply, std::uint32_t returned)

@@ -3,11 +3,10 @@
 # the minimal window, against a stand-in window whose rows change at known
 # times, and against programs that never show the window or end at once.
 . "$(dirname "$0")/../wine/e2e-lib.sh"
-wp() { local p=$1; echo "Z:${p//\//\\}"; }
 bench=$QD_WIN/bench_startup.exe
-minimal=$(wp "$QD_WIN/minimal_window.exe")
-fake=$(wp "$QD_WIN/fake_scan_window.exe")
-itself=$(wp "$bench")
+minimal=$(windows_path "$QD_WIN/minimal_window.exe")
+fake=$(windows_path "$QD_WIN/fake_scan_window.exe")
+itself=$(windows_path "$bench")
 
 # name | expected exit code | expected line (extended regex) | arguments (tab-separated)
 cases=$(cat <<TABLE

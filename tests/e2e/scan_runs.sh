@@ -103,7 +103,7 @@ if [ -n "$t3" ] && [ -n "$t2" ] && [ -n "$t1" ] && [ -n "$t_open" ] && [ -n "$t_
   check "closes about 3 s after opening ($((t_gone - t_open)) ms)" in_range $((t_gone - t_open)) 2600 3600
 fi
 check "header after the scan is 'Scan complete'" [ "$(text_of "$counting" 100)" = "Scan complete" ]
-check "Opened message names the host" [ "${opened#* }" = "Opened $site_host — your rig is ready. Closing in 3…" ]
+check "Opened message names the host (got '${opened#* }')" [ "${opened#* }" = "Opened $site_host — your rig is ready. Closing in 3…" ]
 check "Open now and Cancel during the countdown" \
   [ "$(text_of "$counting" 1)/$(visible_of "$counting" 1)/$(text_of "$counting" 2)" = "Open now/1/Cancel" ]
 

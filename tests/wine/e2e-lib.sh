@@ -14,6 +14,9 @@ finish() {
 
 now_ms() { date +%s%3N; }
 
+# A Linux path as Windows programs under Wine see it (drive Z: is /).
+windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
+
 # Starts the exe in the background; sets exe_pid and exe_started_ms.
 start_exe() {
   exe_started_ms=$(now_ms)

@@ -91,10 +91,8 @@ region_has() {
 import_reg() {
   local file=$QD_SESSION/import.reg
   { printf '\xff\xfe'; printf 'Windows Registry Editor Version 5.00\n\n%s\n' "$1" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } > "$file"
-  wine reg import "$(winepath_of "$file")" >/dev/null 2>&1
+  wine reg import "$(windows_path "$file")" >/dev/null 2>&1
 }
-
-winepath_of() { echo "Z:$(echo "$1" | tr '/' '\\')"; }
 
 # Percent-encoding as the link writes free text: every byte but A-Z a-z 0-9 - . _ ~
 percent_encode() {
