@@ -7,6 +7,7 @@
 #include "checks/processor.h"
 #include "checks/storage.h"
 #include "checks/win32_util.h"
+#include "registry_override.h"
 
 #include <winioctl.h>
 #include <dxgi.h>
@@ -29,16 +30,6 @@ std::optional<std::wstring> read_wide(HKEY root, const wchar_t* key, const wchar
     return std::wstring(buffer.data());
 }
 
-void write_wide(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text)
-{
-    UniqueRegKey handle;
-    ASSERT_EQ(RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, handle.put(), nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExW(handle.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-}
-
 // Puts ProcessorNameString back as it was, whatever the test did to it.
 class ProcessorNameTest : public ::testing::Test {
 protected:
@@ -47,26 +38,24 @@ protected:
         original = read_wide(HKEY_LOCAL_MACHINE, processor_key, L"ProcessorNameString");
         ASSERT_TRUE(original) << "Wine always fills ProcessorNameString";
     }
-    void TearDown() override { write_wide(HKEY_LOCAL_MACHINE, processor_key, L"ProcessorNameString", *original); }
-    void set_name(const std::wstring& name) { write_wide(HKEY_LOCAL_MACHINE, processor_key, L"ProcessorNameString", name); }
+    void set_name(const std::wstring& name) { stored_name.set_text(name); }
 
+    ValueOverride stored_name{HKEY_LOCAL_MACHINE, processor_key, L"ProcessorNameString"};
     std::optional<std::wstring> original;
 };
 
 std::vector<AdapterInfo> dxgi_adapters()
 {
     std::vector<AdapterInfo> adapters;
-    IDXGIFactory1* factory = nullptr;
-    if (FAILED(CreateDXGIFactory1(IID_IDXGIFactory1, reinterpret_cast<void**>(&factory)))) return adapters;
-    IDXGIAdapter1* adapter = nullptr;
-    for (UINT i = 0; factory->EnumAdapters1(i, &adapter) != DXGI_ERROR_NOT_FOUND; ++i) {
+    ComPtr<IDXGIFactory1> factory;
+    if (FAILED(CreateDXGIFactory1(IID_IDXGIFactory1, reinterpret_cast<void**>(factory.put())))) return adapters;
+    ComPtr<IDXGIAdapter1> adapter;
+    for (UINT i = 0; SUCCEEDED(factory.get()->EnumAdapters1(i, adapter.put())); ++i) {
         DXGI_ADAPTER_DESC1 desc = {};
-        if (SUCCEEDED(adapter->GetDesc1(&desc)))
+        if (SUCCEEDED(adapter.get()->GetDesc1(&desc)))
             adapters.push_back({from_wide(desc.Description, 128), desc.DedicatedVideoMemory, desc.VendorId,
                                 (desc.Flags & DXGI_ADAPTER_FLAG_SOFTWARE) != 0});
-        adapter->Release();
     }
-    factory->Release();
     return adapters;
 }
 
@@ -90,8 +79,8 @@ protected:
         EXPECT_LT(next, max_display_class_subkeys);
         const unsigned index = next++;
         added.push_back(subkey(index));
-        write_wide(HKEY_LOCAL_MACHINE, subkey(index), L"DriverDesc", desc);
-        write_wide(HKEY_LOCAL_MACHINE, subkey(index), L"DriverDate", date);
+        write_registry_text(HKEY_LOCAL_MACHINE, subkey(index), L"DriverDesc", desc);
+        write_registry_text(HKEY_LOCAL_MACHINE, subkey(index), L"DriverDate", date);
         return index;
     }
 
@@ -220,7 +209,7 @@ TEST_F(DriverDateTest, FindsTheEntryWhoseDescriptionNamesTheAdapter)
     // A later entry with a good date does not rescue a malformed one.
     add_entry(to_wide(*name), L"1-1-2025");
     for (const wchar_t* malformed : {L"2024-06-14", L"6-14", L"13-1-2024", L"2-30-2024", L""}) {
-        write_wide(HKEY_LOCAL_MACHINE, to_wide(display_class_subkey(match)), L"DriverDate", malformed);
+        write_registry_text(HKEY_LOCAL_MACHINE, to_wide(display_class_subkey(match)), L"DriverDate", malformed);
         EXPECT_EQ(probe_driver_date(name), std::nullopt) << from_wide(malformed, 64);
     }
     EXPECT_EQ(probe_driver_date(std::nullopt), std::nullopt);
