@@ -47,10 +47,12 @@ start_watch "$watch" 30000
 start_exe
 wait_window 30 >/dev/null
 # Once the first row is in, the window has painted and the last row stays
-# pending for at least another 5 x 180 ms.
-wait_text 120 '^Acme' 10 >/dev/null
+# pending for at least another 5 x 180 ms. Until the rows are in, the script
+# reads only the watch: starting another Wine program here would hold up the
+# Wine server, and with it the rows' timings that the watch records.
+for _ in $(seq 500); do grep -q '^t=[0-9]* child id=120 .*role=4 ' "$watch" && break; sleep 0.02; done
 screenshot "$shots/scanning.png"
-scanning=$(spy)
+scanning=$(sed -n 's/^t=0 //p' "$watch")  # the window as first seen; it keeps its place while scanning
 # Wait for the countdown (all six rows in) and take the second picture there.
 for _ in $(seq 100); do grep -q 'in 2…' "$watch" && break; sleep 0.1; done
 screenshot "$shots/countdown.png"
@@ -77,9 +79,10 @@ for id in 120 121 122 123 124 125; do
     check "row $id shows '${want_text[$id]}' (got '$shown')" [ "$shown" = "${want_text[$id]}" ]
   fi
   # Posts are at least 180 ms apart and the watch sees a role change within a
-  # few ms, but on a busy machine the window may handle one row late and the
-  # next on time; without pacing the rows would come together (0 ms).
-  [ -n "$previous" ] && check "row $id comes $((t - previous)) ms after the one before (>= 100)" [ $((t - previous)) -ge 100 ]
+  # few ms, but under Wine the window may handle one row up to about 90 ms late
+  # and the next on time; without pacing the rows would come together (0 ms).
+  # The average below checks the spacing itself.
+  [ -n "$previous" ] && check "row $id comes $((t - previous)) ms after the one before (>= 50)" [ $((t - previous)) -ge 50 ]
   previous=$t
   times+=("$t")
 done
