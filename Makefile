@@ -1,9 +1,10 @@
 # Two commands: `make run` builds and runs the program (under Wine on Linux),
-# `make test` builds everything and runs every test suite.
+# `make test` builds everything and runs every test suite. `make unit` is the
+# quick loop: the native build and its unit tests only, no mingw-w64, no Wine.
 BUILD ?= build
 B := $(abspath $(BUILD))
 
-.PHONY: all deps build run test screenshots bench clean
+.PHONY: all deps build unit run test screenshots bench clean
 
 all: build
 
@@ -15,6 +16,12 @@ build: deps
 	@cmake --build $(B)/windows
 	@cmake -S . -B $(B)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQD_WINDOWS_BUILD_DIR=$(B)/windows >/dev/null
 	@cmake --build $(B)/native
+
+unit:
+	@scripts/deps.sh unit
+	@cmake -S . -B $(B)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQD_WINDOWS_BUILD_DIR=$(B)/windows >/dev/null
+	@cmake --build $(B)/native --target unit_tests
+	@ctest --test-dir $(B)/native -L unit --output-on-failure
 
 test: build
 	@ctest --test-dir $(B)/native --output-on-failure -j2

@@ -1,18 +1,17 @@
 # Native build: the portable code and its unit tests under ASan and UBSan,
 # plus the CTest entries that drive the Windows build under Wine.
 set(sanitize -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-add_compile_options(${sanitize} -g)
-add_link_options(${sanitize})
-
-add_library(qd_portable STATIC ${portable_sources})
-target_include_directories(qd_portable PUBLIC src ${CMAKE_BINARY_DIR}/generated)
+target_compile_options(qd_portable PUBLIC ${sanitize} -g)
+target_link_options(qd_portable PUBLIC ${sanitize})
 
 find_package(GTest REQUIRED)
 add_executable(unit_tests ${unit_tests})
 target_link_libraries(unit_tests PRIVATE qd_portable GTest::gtest_main)
 
 enable_testing()
+# Label "unit": what `make unit` runs, natively and in seconds.
 add_test(NAME native_unit COMMAND unit_tests)
+set_tests_properties(native_unit PROPERTIES LABELS unit)
 
 # A second compiler's opinion on the portable code.
 find_program(CLANGXX clang++)
@@ -23,20 +22,28 @@ endif()
 
 set(QD_WINDOWS_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/windows CACHE PATH "The mingw-w64 build whose outputs the Wine tests run")
 set(wine_env "QD_WIN=${QD_WINDOWS_BUILD_DIR}" "QD_WORK=${CMAKE_BINARY_DIR}/wine" "QD_SRC=${CMAKE_SOURCE_DIR}")
+# What the tests below need from the Windows build: without it they are
+# reported as not run, instead of failing somewhere inside Wine.
+set(windows_exe ${QD_WINDOWS_BUILD_DIR}/quellix-detect.exe)
+file(GLOB windows_tools CONFIGURE_DEPENDS tests/tools/*.cpp tools/*.cpp)
+list(TRANSFORM windows_tools REPLACE "^.*/([^/]+)\\.cpp$" "${QD_WINDOWS_BUILD_DIR}/\\1.exe")
 
 add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/template.sh)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${wine_env}" TIMEOUT 300)
 
-add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/tests/build/check-exe.sh ${QD_WINDOWS_BUILD_DIR}/quellix-detect.exe)
-add_test(NAME exe_resources COMMAND ${CMAKE_SOURCE_DIR}/tests/build/check-resources.sh ${QD_WINDOWS_BUILD_DIR}/quellix-detect.exe)
+add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/tests/build/check-exe.sh ${windows_exe})
+add_test(NAME exe_resources COMMAND ${CMAKE_SOURCE_DIR}/tests/build/check-resources.sh ${windows_exe} ${PROJECT_VERSION})
+set_tests_properties(exe_imports exe_resources PROPERTIES REQUIRED_FILES ${windows_exe})
 
 add_test(NAME windows_unit COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/session.sh
          ${QD_WINDOWS_BUILD_DIR}/windows_tests.exe --gtest_brief=1)
-set_tests_properties(windows_unit PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300)
+set_tests_properties(windows_unit PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300
+                     REQUIRED_FILES ${QD_WINDOWS_BUILD_DIR}/windows_tests.exe)
 
 file(GLOB e2e_scripts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.sh)
 foreach(script ${e2e_scripts})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME e2e_${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/session.sh --e2e ${script})
-  set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300)
+  set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300
+                       REQUIRED_FILES "${windows_exe};${windows_tools}")
 endforeach()

@@ -4,26 +4,29 @@ enable_language(RC)
 
 set(system_libs dxgi dwmapi ole32 shell32 powrprof uuid gdi32 user32 advapi32 kernel32)
 
-add_library(qd_portable STATIC ${portable_sources})
-target_include_directories(qd_portable PUBLIC src ${CMAKE_BINARY_DIR}/generated)
 add_library(qd_win32 STATIC ${win32_sources})
 target_link_libraries(qd_win32 PUBLIC qd_portable ${system_libs})
-target_compile_definitions(qd_portable PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
-
-if(MINGW)
-  # One self-contained exe that imports only system DLLs.
-  set(static_link -static -static-libgcc -static-libstdc++)
-  target_compile_options(qd_portable PUBLIC -ffunction-sections -fdata-sections)
-  target_compile_options(qd_win32 PUBLIC -ffunction-sections -fdata-sections)
-endif()
+# For every file that includes <windows.h>; the portable code includes none.
+target_compile_definitions(qd_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
 add_executable(quellix-detect WIN32 src/gui/main_win.cpp resources/quellix-detect.rc)
 # windres's includes are not tracked: rebuild the resources when the icon or manifest changes.
 set_source_files_properties(resources/quellix-detect.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/resources/quellix-detect.ico;${CMAKE_SOURCE_DIR}/resources/quellix-detect.manifest")
+  "${CMAKE_SOURCE_DIR}/resources/quellix-detect.ico;${CMAKE_BINARY_DIR}/generated/quellix-detect.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
 target_link_libraries(quellix-detect PRIVATE qd_win32)
+
 if(MINGW)
-  target_link_options(quellix-detect PRIVATE ${static_link} -municode -s -Wl,--gc-sections)
+  # One self-contained exe that imports only system DLLs.
+  set(static_link -static -static-libgcc -static-libstdc++)
+  # What goes into the exe: each function and datum in its own section, so that
+  # --gc-sections drops what the program never uses; no build folder in the
+  # objects, so that the same source gives the same bytes wherever it is built.
+  foreach(target qd_portable qd_win32 quellix-detect)
+    target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections
+      -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+  endforeach()
+  # No link time in the PE header: two builds of one commit are byte for byte equal.
+  target_link_options(quellix-detect PRIVATE ${static_link} -municode -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 endif()
 
 # GoogleTest from Debian's sources, built for Windows.

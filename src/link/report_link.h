@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "checks/scan_types.h"
+#include "version.h"
 
 // The program version the link carries as "v".
-inline constexpr std::string_view report_version = "1.1.0";
+inline constexpr std::string_view report_version = program_version;
 
 // Free-text values are cut to this many Unicode scalar values before encoding.
 inline constexpr std::size_t processor_name_limit = 120;

@@ -4,6 +4,6 @@
 # that the check notices each kind of damage.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-exe=$1
-python3 "$here/pe_resources.py" "$exe"
-python3 "$here/pe_resources_selftest.py" "$exe"
+exe=$1 version=$2
+python3 "$here/pe_resources.py" "$exe" "$version"
+python3 "$here/pe_resources_selftest.py" "$exe" "$version"

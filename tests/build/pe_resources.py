@@ -3,7 +3,8 @@
 program ships what Windows needs from it: the icon group, the version
 information and the application manifest.
 
-    pe_resources.py EXE          prints each finding; exit 1 if any is wrong
+    pe_resources.py EXE VERSION  prints each finding; exit 1 if any is wrong
+                                 (VERSION: the project's, major.minor.patch)
 
 Only the standard library; every read is bounds-checked, so a damaged file
 gives a finding ("resource table unreadable: ...") instead of a traceback.
@@ -15,14 +16,11 @@ import xml.etree.ElementTree as ET
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 
 ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
-VERSION_NUMBERS = (1, 1, 0, 0)
-VERSION_STRINGS = {
+NAME_STRINGS = {
     "FileDescription": "Quellix Detect",
     "ProductName": "Quellix Detect",
     "InternalName": "quellix-detect",
     "OriginalFilename": "quellix-detect.exe",
-    "FileVersion": "1.1.0",
-    "ProductVersion": "1.1.0",
 }
 WINDOWS_10_ID = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
 
@@ -178,7 +176,15 @@ def version_nodes(blob, offset=0, end=None):
         offset = (offset + length + 3) & ~3
 
 
-def check_version(res):
+def version_numbers(version):
+    """(major, minor, patch, 0) from "major.minor.patch"."""
+    parts = version.split(".")
+    if len(parts) != 3 or not all(p.isdigit() and int(p) <= 0xFFFF for p in parts):
+        raise ValueError(f"version {version!r} is not major.minor.patch")
+    return tuple(map(int, parts)) + (0,)
+
+
+def check_version(res, version):
     blob = res.get((RT_VERSION, 1))
     if blob is None:
         return ["version information missing"]
@@ -195,8 +201,8 @@ def check_version(res):
         return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
 
     for name, ms, ls in (("FILEVERSION", file_ms, file_ls), ("PRODUCTVERSION", product_ms, product_ls)):
-        if numbers(ms, ls) != VERSION_NUMBERS:
-            problems.append(f"{name} {'.'.join(map(str, numbers(ms, ls)))}, want 1.1.0.0")
+        if numbers(ms, ls) != version_numbers(version):
+            problems.append(f"{name} {'.'.join(map(str, numbers(ms, ls)))}, want {version}.0")
 
     strings = {}
     for key, _, _, (s_start, s_end) in version_nodes(blob, child_start, child_end):
@@ -205,7 +211,7 @@ def check_version(res):
         for _, _, _, (t_start, t_end) in version_nodes(blob, s_start, s_end):
             for name, value, _, _ in version_nodes(blob, t_start, t_end):
                 strings[name] = value.decode("utf-16-le").rstrip("\0")
-    for name, want in VERSION_STRINGS.items():
+    for name, want in {**NAME_STRINGS, "FileVersion": version, "ProductVersion": version}.items():
         got = strings.get(name)
         if got != want:
             problems.append(f"version string {name} = {got!r}, want {want!r}")
@@ -214,7 +220,7 @@ def check_version(res):
 
 # --- manifest -----------------------------------------------------------------
 
-def check_manifest(res):
+def check_manifest(res, version):
     blob = res.get((RT_MANIFEST, 1))
     if blob is None:
         return ["manifest with id 1 missing"]
@@ -226,6 +232,11 @@ def check_manifest(res):
 
     def texts(path):
         return [(e.text or "").strip() for e in root.iterfind(path)]
+
+    identity = root.find(f"{{{NS_ASM1}}}assemblyIdentity")
+    if identity is None or identity.get("version") != f"{version}.0":
+        problems.append(f"assembly version {None if identity is None else identity.get('version')!r}, "
+                        f"want {version}.0")
 
     levels = root.findall(f".//{{{NS_ASM3}}}requestedExecutionLevel")
     if [(e.get("level"), e.get("uiAccess")) for e in levels] != [("asInvoker", "false")]:
@@ -256,27 +267,29 @@ def check_manifest(res):
     return problems
 
 
-def check(data):
+def check(data, version):
     try:
         res = read_resources(data)
-        problems = []
-        for part in (check_icons, check_version, check_manifest):
-            problems += part(res)
+        problems = check_icons(res)
+        for part in (check_version, check_manifest):
+            problems += part(res, version)
         return problems
     except (Unreadable, UnicodeDecodeError) as error:
         return [f"resource table unreadable: {error}"]
 
 
 def main(argv):
-    if len(argv) != 2:
+    if len(argv) != 3:
         print(__doc__)
         return 2
+    version = argv[2]
+    version_numbers(version)
     with open(argv[1], "rb") as f:
-        problems = check(f.read())
+        problems = check(f.read(), version)
     for problem in problems:
         print(f"FAIL: {problem}")
     if not problems:
-        print("resources ok: icon group 1 (7 sizes, 32 bpp), version 1.1.0.0, manifest")
+        print(f"resources ok: icon group 1 (7 sizes, 32 bpp), version {version}.0, manifest")
     return 1 if problems else 0
 
 

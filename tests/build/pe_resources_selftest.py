@@ -3,7 +3,7 @@
 detail of a good executable in memory (same length, so every offset stays
 valid) and expects the check to name that detail.
 
-    pe_resources_selftest.py EXE     EXE must pass the check itself
+    pe_resources_selftest.py EXE VERSION     EXE must pass the check itself
 """
 import struct
 import sys
@@ -90,56 +90,80 @@ def truncate(data, where):
     del data[start:]
 
 
-# (what is damaged, mutation, text the check must report)
-CASES = [
-    ("icon group declared with id 2", renumber(RT_GROUP_ICON, 2), "icon group 1 missing"),
-    ("256 px entry dropped from the group", patch(RT_GROUP_ICON, 1, 4, "<H", 6), "icon sizes"),
-    ("48 px entry says 24 bpp", group_entry(3, 6, "<H", 24), "icon 48 px: 24 bpp"),
-    ("32 px DIB is 24 bpp", patch_image(32, 14, "<H", 24), "icon 32 px: 32 bpp in the group, 24 in the DIB"),
-    ("256 px PNG is 255 wide", patch_image(256, 16, ">I", 255), "PNG is 255x256"),
-    ("group names a missing image", group_entry(0, 12, "<H", 999), "icon image 999 (16 px) missing"),
-    ("group gives the wrong byte count", group_entry(1, 8, "<I", 12), "icon 24 px: group says 12 bytes"),
-    ("FILEVERSION 1.1.1.0", fixed_version_ls(0, 0x00010000), "FILEVERSION 1.1.1.0"),
-    ("PRODUCTVERSION 1.1.0.1", fixed_version_ls(1, 1), "PRODUCTVERSION 1.1.0.1"),
-    ("version strings say 1.2.0", replace_in(RT_VERSION, utf16("1.1.0\0"), utf16("1.2.0\0"), 2),
-     "version string FileVersion = '1.2.0'"),
-    ("product name misspelt", replace_in(RT_VERSION, utf16("Quellix Detect"), utf16("Quellix Detekt"), 2),
-     "version string ProductName = 'Quellix Detekt'"),
-    ("original file name is a dll", replace_in(RT_VERSION, utf16("quellix-detect.exe"), utf16("quellix-detect.dll"), 1),
-     "OriginalFilename = 'quellix-detect.dll'"),
-    ("internal name in capitals", replace_in(RT_VERSION, utf16("quellix-detect\0"), utf16("Quellix-Detect\0"), 1),
-     "InternalName = 'Quellix-Detect'"),
-    ("manifest declared with id 2", renumber(RT_MANIFEST, 2), "manifest with id 1 missing"),
-    ("execution level highest", replace_in(RT_MANIFEST, b'level="asInvoker"', b'level="highest"  ', 1), "asInvoker"),
-    ("ui access requested", replace_in(RT_MANIFEST, b'uiAccess="false"', b'uiAccess="true" ', 1), "uiAccess false"),
-    ("another supportedOS id", replace_in(RT_MANIFEST, b"8e0f7a12", b"8e0f7a13", 1), "supportedOS"),
-    ("per-monitor v1 only", replace_in(RT_MANIFEST, b">PerMonitorV2<", b">PerMonitor  <", 1), "want PerMonitorV2"),
-    ("system-aware dpiAware", replace_in(RT_MANIFEST, b">true/pm<", b">true   <", 1), "want true/pm"),
-    ("common controls 5.8", replace_in(RT_MANIFEST, b'version="6.0.0.0"', b'version="5.8.0.0"', 1), "Common-Controls"),
-    ("wrong public key token", replace_in(RT_MANIFEST, b"6595b64144ccf1df", b"6595b64144ccf1de", 1), "Common-Controls"),
-    ("manifest not well-formed", replace_in(RT_MANIFEST, b"</assembly>", b"</assembl_>", 1), "not well-formed"),
-    ("file cut short", truncate, "resource table unreadable"),
-]
+def another_version(version):
+    """A version of the same length that differs in its last digit."""
+    return version[:-1] + str((int(version[-1]) + 1) % 10)
+
+
+def cases(version):
+    """(what is damaged, mutation, text the check must report)."""
+    major, minor, patch_, _ = pe.version_numbers(version)
+    other = another_version(version)
+    return [
+        ("icon group declared with id 2", renumber(RT_GROUP_ICON, 2), "icon group 1 missing"),
+        ("256 px entry dropped from the group", patch(RT_GROUP_ICON, 1, 4, "<H", 6), "icon sizes"),
+        ("48 px entry says 24 bpp", group_entry(3, 6, "<H", 24), "icon 48 px: 24 bpp"),
+        ("32 px DIB is 24 bpp", patch_image(32, 14, "<H", 24), "icon 32 px: 32 bpp in the group, 24 in the DIB"),
+        ("256 px PNG is 255 wide", patch_image(256, 16, ">I", 255), "PNG is 255x256"),
+        ("group names a missing image", group_entry(0, 12, "<H", 999), "icon image 999 (16 px) missing"),
+        ("group gives the wrong byte count", group_entry(1, 8, "<I", 12), "icon 24 px: group says 12 bytes"),
+        ("FILEVERSION of another patch", fixed_version_ls(0, (patch_ ^ 1) << 16),
+         f"FILEVERSION {major}.{minor}.{patch_ ^ 1}.0"),
+        ("PRODUCTVERSION with a build number", fixed_version_ls(1, patch_ << 16 | 1),
+         f"PRODUCTVERSION {major}.{minor}.{patch_}.1"),
+        (f"version strings say {other}", replace_in(RT_VERSION, utf16(version + "\0"), utf16(other + "\0"), 2),
+         f"version string FileVersion = '{other}'"),
+        (f"manifest says {other}", replace_in(RT_MANIFEST, f'version="{version}.0"'.encode(),
+                                              f'version="{other}.0"'.encode(), 1), "assembly version"),
+        ("product name misspelt", replace_in(RT_VERSION, utf16("Quellix Detect"), utf16("Quellix Detekt"), 2),
+         "version string ProductName = 'Quellix Detekt'"),
+        ("original file name is a dll", replace_in(RT_VERSION, utf16("quellix-detect.exe"), utf16("quellix-detect.dll"), 1),
+         "OriginalFilename = 'quellix-detect.dll'"),
+        ("internal name in capitals", replace_in(RT_VERSION, utf16("quellix-detect\0"), utf16("Quellix-Detect\0"), 1),
+         "InternalName = 'Quellix-Detect'"),
+        ("manifest declared with id 2", renumber(RT_MANIFEST, 2), "manifest with id 1 missing"),
+        ("execution level highest", replace_in(RT_MANIFEST, b'level="asInvoker"', b'level="highest"  ', 1), "asInvoker"),
+        ("ui access requested", replace_in(RT_MANIFEST, b'uiAccess="false"', b'uiAccess="true" ', 1), "uiAccess false"),
+        ("another supportedOS id", replace_in(RT_MANIFEST, b"8e0f7a12", b"8e0f7a13", 1), "supportedOS"),
+        ("per-monitor v1 only", replace_in(RT_MANIFEST, b">PerMonitorV2<", b">PerMonitor  <", 1), "want PerMonitorV2"),
+        ("system-aware dpiAware", replace_in(RT_MANIFEST, b">true/pm<", b">true   <", 1), "want true/pm"),
+        ("common controls 5.8", replace_in(RT_MANIFEST, b'version="6.0.0.0"', b'version="5.8.0.0"', 1), "Common-Controls"),
+        ("wrong public key token", replace_in(RT_MANIFEST, b"6595b64144ccf1df", b"6595b64144ccf1de", 1), "Common-Controls"),
+        ("manifest not well-formed", replace_in(RT_MANIFEST, b"</assembly>", b"</assembl_>", 1), "not well-formed"),
+        ("file cut short", truncate, "resource table unreadable"),
+    ]
 
 
 def main(argv):
-    good = Path(argv[1]).read_bytes()
-    baseline = pe.check(good)
+    good, version = Path(argv[1]).read_bytes(), argv[2]
+    baseline = pe.check(good, version)
     if baseline:
         print("FAIL: the good executable does not pass:", *baseline, sep="\n  ")
         return 1
     where = pe.resource_locations(good)
     failed = 0
-    for name, mutate, expected in CASES:
+    all_cases = cases(version)
+    for name, mutate, expected in all_cases:
         data = bytearray(good)
         mutate(data, where)
-        problems = pe.check(bytes(data))
+        problems = pe.check(bytes(data), version)
         if any(expected in p for p in problems):
             print(f"ok: {name}")
         else:
             failed += 1
             print(f"FAIL: {name}: wanted a finding with {expected!r}, got {problems}")
-    print(f"{len(CASES) - failed} passed, {failed} failed")
+    # The undamaged exe, checked against another version than it carries.
+    other = another_version(version)
+    problems = pe.check(good, other)
+    wanted = [f"FILEVERSION {version}.0, want {other}.0", f"PRODUCTVERSION {version}.0, want {other}.0",
+              f"version string FileVersion = '{version}', want '{other}'", "assembly version"]
+    missing = [w for w in wanted if not any(w in p for p in problems)]
+    if missing:
+        failed += 1
+        print(f"FAIL: checked against {other}: no finding with {missing}, got {problems}")
+    else:
+        print(f"ok: checked against {other}")
+    print(f"{len(all_cases) + 1 - failed} passed, {failed} failed")
     return 1 if failed else 0
 
 

@@ -20,7 +20,7 @@ link=$(text_of "$snap" 131)
 echo "link box: $link"
 check "nothing reached a browser" [ -z "$(urls)" ]
 expect "the link box shows the report link" \
-  '[ "$(visible_of "$snap" 131)" = 1 ] && [[ "$link" == "$site_origin/detect?src=app&v=1.1.0&cpu="*"&w=1920&h=1080&"*"gm="* ]]'
+  '[ "$(visible_of "$snap" 131)" = 1 ] && [[ "$link" == "$site_origin/detect?src=app&v=$program_version&cpu="*"&w=1920&h=1080&"*"gm="* ]]'
 check "message and buttons of the fallback" \
   [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(text_of "$snap" 2)|$(field "$(window_line "$snap")" focus)" = \
     "Copy this link and paste it into your browser's address bar:|Copy link|Close|1" ]

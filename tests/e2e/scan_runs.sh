@@ -118,7 +118,7 @@ free=$(printf '%s\n' "$link" | sed -n 's/.*&free=\([0-9]*\).*/\1/p')
 free_expected=$(( $(stat -f -c '%a * %S' "$WINEPREFIX/drive_c") / 1073741824 ))
 expect "free space $free GiB is the volume's ($free_expected GiB, give or take 2)" \
   '[ -n "$free" ] && in_range "$free" $((free_expected - 2)) $((free_expected + 2))'
-expected="$site_origin/detect?src=app&v=1.1.0&cpu=$(percent_encode "$cpu_shown")&gpu=$(percent_encode "$gpu_name")"
+expected="$site_origin/detect?src=app&v=$program_version&cpu=$(percent_encode "$cpu_shown")&gpu=$(percent_encode "$gpu_name")"
 expected+="&ram=$ram_expected&w=1920&h=1080&pm=best&gm=0&hags=1&dvr=1&vbs=0&wo=1&macc=0&free=$free&drv=20240614&os=22631"
 check "link carries the prefix's state" [ "$link" = "$expected" ]
 [ "$link" = "$expected" ] || echo "expected: $expected"

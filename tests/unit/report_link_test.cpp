@@ -11,8 +11,12 @@
 
 #include "sample_findings.h"
 #include "site_origin.h"
+#include "version.h"
 
 namespace {
+
+// Every "/detect?" link starts so.
+const std::string detect_start = std::string(site_origin) + "/detect?src=app&v=" + std::string(program_version);
 
 using Params = std::vector<std::pair<std::string, std::string>>;
 
@@ -214,8 +218,8 @@ TEST(SettingsQueryPairs, FullSnapshotInFixedOrder)
 TEST(ReportLink, FullReportHasEveryNameInOrder)
 {
     const std::string link = build_report_link(full_report(), false);
-    EXPECT_EQ(link, std::string(site_origin) +
-                        "/detect?src=app&v=1.1.0&cpu=Acme%28R%29%20Core%208-Core&gpu=Acme%20Graphics%209000&ram=32"
+    EXPECT_EQ(link, detect_start +
+                        "&cpu=Acme%28R%29%20Core%208-Core&gpu=Acme%20Graphics%209000&ram=32"
                         "&w=2560&h=1440&hz=165&disk=nvme&pp=hp&pm=best&gm=1&hags=0&dvr=1&vbs=0&wo=1&macc=0"
                         "&hzmax=240&free=512&bat=0&ramr=6000&ramc=5600&drv=20240614&os=22631");
     EXPECT_EQ(names_of(query_params(link)), all_names);
@@ -231,8 +235,8 @@ TEST(ReportLink, AbsentFieldsOnlyShortenTheQuery)
 {
     ScanReport bare;
     bare.settings.game_mode = TriState::Off;
-    EXPECT_EQ(build_report_link(bare, false), std::string(site_origin) + "/detect?src=app&v=1.1.0&gm=0");
-    EXPECT_EQ(build_report_link(ScanReport{}, false), std::string(site_origin) + "/detect?src=app&v=1.1.0");
+    EXPECT_EQ(build_report_link(bare, false), detect_start + "&gm=0");
+    EXPECT_EQ(build_report_link(ScanReport{}, false), detect_start);
 
     const struct {
         std::optional<DisplaySize> size;
@@ -255,7 +259,7 @@ TEST(ReportLink, AbsentFieldsOnlyShortenTheQuery)
     empty_names.graphics_name = "";
     empty_names.memory_gb = 0;
     EXPECT_EQ(build_report_link(empty_names, false),
-              std::string(site_origin) + "/detect?src=app&v=1.1.0&cpu=&gpu=&ram=0");
+              detect_start + "&cpu=&gpu=&ram=0");
 }
 
 TEST(ReportLink, NamesAreCutByScalarValuesBeforeEncoding)
@@ -549,7 +553,7 @@ TEST(ReportLinkProperty, AlwaysPlainAsciiFromTheOriginWithFieldsInOrder)
 
         const Params params = query_params(link);
         ASSERT_EQ(names_of(params), expected) << link;
-        EXPECT_EQ(*value_of(params, "v"), "1.1.0");
+        EXPECT_EQ(*value_of(params, "v"), program_version);
         check_name(params, "cpu", cpu, processor_name_limit);
         check_name(params, "gpu", gpu, graphics_name_limit);
         if (r.memory_gb) {

@@ -110,6 +110,8 @@ percent_encode() {
 # The site the build links to, and its host as the window shows it.
 site_origin=$(sed -n 's/.*site_origin = "\(.*\)";.*/\1/p' "$QD_WIN/generated/site_origin.h")
 site_host=${site_origin#https://}
+# The program version the link carries.
+program_version=$(sed -n 's/^#define QD_VERSION_TEXT "\(.*\)"$/\1/p' "$QD_WIN/generated/version.h")
 
 # watch_first FILE ID PATTERN: "T TEXT" of the first watch line of control ID
 # whose own part matches the grep -E PATTERN (e.g. 'role=4'); nothing if none.
