@@ -2,7 +2,8 @@
 # the Windows-side tests and the tools that run under Wine.
 enable_language(RC)
 
-set(system_libs dxgi dwmapi ole32 shell32 powrprof uuid gdi32 user32 advapi32 kernel32)
+# Only KnownDLLs: dxgi, dwmapi and powrprof are loaded from System32 at run time.
+set(system_libs ole32 shell32 uuid gdi32 user32 advapi32 kernel32)
 
 add_library(qd_win32 STATIC ${win32_sources})
 target_link_libraries(qd_win32 PUBLIC qd_portable ${system_libs})
@@ -38,7 +39,7 @@ add_subdirectory(${QD_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_
 
 file(GLOB win_tests CONFIGURE_DEPENDS tests/win/*.cpp)
 add_executable(windows_tests ${unit_tests} ${win_tests})
-target_link_libraries(windows_tests PRIVATE qd_win32 gtest_main)
+target_link_libraries(windows_tests PRIVATE qd_win32 gtest_main dxgi)  # dxgi: the tests' own adapter read
 if(MINGW)
   target_link_options(windows_tests PRIVATE ${static_link})
 endif()

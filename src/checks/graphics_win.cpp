@@ -1,6 +1,7 @@
 #include "checks/graphics.h"
 
 #include "checks/registry.h"
+#include "checks/system_dll_win.h"
 #include "checks/win32_util.h"
 
 #include <dxgi.h>
@@ -10,8 +11,10 @@ namespace {
 std::vector<AdapterInfo> enumerate_adapters()
 {
     std::vector<AdapterInfo> adapters;
+    const auto create_factory = system_function<decltype(&CreateDXGIFactory1)>(L"dxgi.dll", "CreateDXGIFactory1");
+    if (create_factory == nullptr) return adapters;
     ComPtr<IDXGIFactory1> factory;
-    if (FAILED(CreateDXGIFactory1(IID_IDXGIFactory1, reinterpret_cast<void**>(factory.put()))) || !factory)
+    if (FAILED(create_factory(IID_IDXGIFactory1, reinterpret_cast<void**>(factory.put()))) || !factory)
         return adapters;
     for (UINT index = 0; index < max_adapters; ++index) {
         ComPtr<IDXGIAdapter1> adapter;

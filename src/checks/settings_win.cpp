@@ -3,6 +3,7 @@
 #include "checks/graphics.h"
 #include "checks/memory.h"
 #include "checks/registry.h"
+#include "checks/system_dll_win.h"
 #include "checks/win32_util.h"
 
 #include <powrprof.h>  // needs <windows.h> first
@@ -26,8 +27,11 @@ std::optional<std::string> read_text(const RegistrySetting& setting)
 
 std::optional<Guid> read_active_scheme()
 {
+    const auto get_active_scheme =
+        system_function<decltype(&PowerGetActiveScheme)>(L"powrprof.dll", "PowerGetActiveScheme");
+    if (get_active_scheme == nullptr) return std::nullopt;
     GUID* scheme = nullptr;
-    const DWORD status = PowerGetActiveScheme(nullptr, &scheme);
+    const DWORD status = get_active_scheme(nullptr, &scheme);
     const UniqueLocal owned(scheme);  // the system's copy, freed on every path
     if (status != ERROR_SUCCESS || scheme == nullptr) return std::nullopt;
     Guid guid;
@@ -60,13 +64,10 @@ std::optional<PowerStatus> read_power_status()
 
 std::optional<std::uint32_t> read_os_build()
 {
-    // RtlGetVersion reports the real version whatever the manifest says; ntdll
-    // is in every process, so no import library is needed.
+    // RtlGetVersion reports the real version whatever the manifest says; it has
+    // no import library here, so it is looked up like the optional DLLs' functions.
     using RtlGetVersionFn = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (ntdll == nullptr) return std::nullopt;
-    const auto rtl_get_version = reinterpret_cast<RtlGetVersionFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion")));
+    const auto rtl_get_version = system_function<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion");
     if (rtl_get_version == nullptr) return std::nullopt;
     RTL_OSVERSIONINFOW info = {};
     info.dwOSVersionInfoSize = sizeof(info);

@@ -2,7 +2,6 @@
 // runs the message loop and tears down. The exit code is always 0.
 #include <windows.h>
 
-#include <dwmapi.h>
 #include <objbase.h>
 
 #include <cstdlib>
@@ -34,16 +33,6 @@ void centre_in(HWND window, const Rect& work)
     SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-void set_dark_title_bar(HWND window)
-{
-    const DWORD dark = 1;
-    const COLORREF caption = 0x001C1C1C;
-    const COLORREF caption_text = 0x00EFF1F1;
-    DwmSetWindowAttribute(window, 20, &dark, sizeof(dark));                  // DWMWA_USE_IMMERSIVE_DARK_MODE
-    DwmSetWindowAttribute(window, 35, &caption, sizeof(caption));            // DWMWA_CAPTION_COLOR
-    DwmSetWindowAttribute(window, 36, &caption_text, sizeof(caption_text));  // DWMWA_TEXT_COLOR
-}
-
 // How long a closed window lets a scan still in progress finish before the
 // process ends. Ending the process while a probe is inside the graphics stack
 // can crash the process on its way out (seen under Wine while the adapter
@@ -66,7 +55,6 @@ void run()
         if (state) apply_phase(*state, scanning_phase());
     }
     centre_in(window, work);
-    set_dark_title_bar(window);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
     SetForegroundWindow(window);
@@ -95,6 +83,10 @@ void __verbose_terminate_handler()
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    // Before anything else: every DLL loaded from here on, by the program or by
+    // system code on its behalf, comes from System32 only, never from the
+    // folder the exe was downloaded to. The exe's own imports are all KnownDLLs.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     run();
     return 0;
 }

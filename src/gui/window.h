@@ -93,7 +93,7 @@ private:
 ATOM register_main_window_class(HMODULE module);
 
 // Creates the hidden 100 x 100 main window at the start-up position for the
-// work area, then its eighteen child controls. Null when the window cannot be made.
+// work area, asks for its dark title bar, then makes its eighteen child controls. Null when the window cannot be made.
 HWND create_main_window(HMODULE module, const Rect& work);
 
 // The window's DPI, raised to 96 when lower (0 is a failure).

@@ -7,6 +7,7 @@
 
 #include "checks/scan.h"
 #include "gui/layout.h"
+#include "gui/title_bar_win.h"
 #include "link/hand_off.h"
 
 namespace {
@@ -251,6 +252,7 @@ HWND create_main_window(HMODULE module, const Rect& work)
     HWND window = CreateWindowExW(0, main_window_class, main_window_title, main_window_style, at.x, at.y, 100, 100,
                                   nullptr, nullptr, module, nullptr);
     if (window == nullptr) return nullptr;
+    set_dark_title_bar(window);
     create_controls(window);
     return window;
 }

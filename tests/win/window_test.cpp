@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "checks/scan.h"
 #include "checks/win32_util.h"
+#include "gui/colors.h"
+#include "gui/title_bar_win.h"
 #include "link/hand_off.h"
 #include "link/report_link.h"
 
@@ -91,6 +94,24 @@ std::intptr_t fake_shell_open(const wchar_t* link)
     return fake_shell->result;
 }
 
+// DwmSetWindowAttribute's stand-in: records each attribute with its value.
+struct AttributeCall {
+    HWND window;
+    DWORD attribute;
+    DWORD size;
+    DWORD value;  // the first four bytes
+    bool operator==(const AttributeCall&) const = default;
+};
+std::vector<AttributeCall>* attribute_calls = nullptr;
+
+HRESULT WINAPI record_attribute(HWND window, DWORD attribute, LPCVOID value, DWORD size)
+{
+    DWORD first = 0;
+    if (value != nullptr && size >= sizeof(first)) std::memcpy(&first, value, sizeof(first));
+    attribute_calls->push_back(AttributeCall{window, attribute, size, first});
+    return S_OK;
+}
+
 // ---- Fixture: the real main window with its controls and state -------------
 
 class MainWindowTest : public ::testing::Test {
@@ -99,6 +120,8 @@ protected:
     {
         static const ATOM registered = register_main_window_class(GetModuleHandleW(nullptr));
         ASSERT_NE(registered, 0);
+        attribute_calls = &title_bar_calls;
+        set_window_attribute_call(record_attribute);
         window = create_main_window(GetModuleHandleW(nullptr), Rect{0, 0, 1024, 768});
         ASSERT_NE(window, nullptr);
         put_window_state(make_window_state(window, initial_dpi(window)));
@@ -115,6 +138,8 @@ protected:
     }
     void TearDown() override
     {
+        set_window_attribute_call(nullptr);
+        attribute_calls = nullptr;
         set_shell_open(nullptr);
         fake_shell = nullptr;
         if (IsWindow(window)) DestroyWindow(window);
@@ -155,6 +180,7 @@ protected:
 
     HWND window = nullptr;
     FakeShell shell;
+    std::vector<AttributeCall> title_bar_calls;  // made while the window was created
 };
 
 }  // namespace
@@ -875,6 +901,16 @@ TEST_F(MainWindowTest, DpiChangeRemakesFontsRelaysOutAndMovesToTheSuggestedCorne
     EXPECT_EQ(now.top, 90);
     EXPECT_EQ(now.right - now.left, outer.right - outer.left);  // its own size, not the suggested one
     EXPECT_EQ(now.bottom - now.top, outer.bottom - outer.top);
+}
+
+TEST_F(MainWindowTest, TheWindowAsksForADarkTitleBarInThePalettesColours)
+{
+    const std::vector<AttributeCall> expected = {
+        {window, 20, 4, TRUE},             // DWMWA_USE_IMMERSIVE_DARK_MODE
+        {window, 35, 4, palette::window},  // DWMWA_CAPTION_COLOR
+        {window, 36, 4, palette::text},    // DWMWA_TEXT_COLOR
+    };
+    EXPECT_EQ(title_bar_calls, expected);
 }
 
 // ---- The message loop's keys ------------------------------------------------------

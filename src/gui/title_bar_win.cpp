@@ -1,0 +1,36 @@
+#include "gui/title_bar_win.h"
+
+#include <dwmapi.h>  // the function's type only: nothing is linked from it
+
+#include <type_traits>
+
+#include "checks/system_dll_win.h"
+#include "gui/colors.h"
+
+static_assert(std::is_same_v<WindowAttributeCall, decltype(&DwmSetWindowAttribute)>);
+
+namespace {
+
+thread_local WindowAttributeCall replaced_call = nullptr;  // a test's recorder; null: the system's
+
+WindowAttributeCall window_attribute_call()
+{
+    if (replaced_call != nullptr) return replaced_call;
+    return system_function<WindowAttributeCall>(L"dwmapi.dll", "DwmSetWindowAttribute");
+}
+
+}  // namespace
+
+void set_window_attribute_call(WindowAttributeCall call) { replaced_call = call; }
+
+void set_dark_title_bar(HWND window)
+{
+    const WindowAttributeCall set_attribute = window_attribute_call();
+    if (set_attribute == nullptr) return;
+    const DWORD dark = TRUE;
+    const COLORREF caption = palette::window;
+    const COLORREF caption_text = palette::text;
+    set_attribute(window, dwm_use_immersive_dark_mode, &dark, sizeof(dark));
+    set_attribute(window, dwm_caption_color, &caption, sizeof(caption));
+    set_attribute(window, dwm_text_color, &caption_text, sizeof(caption_text));
+}
