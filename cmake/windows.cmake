@@ -38,7 +38,9 @@ set(QD_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 add_subdirectory(${QD_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB win_tests CONFIGURE_DEPENDS tests/win/*.cpp)
-add_executable(windows_tests ${unit_tests} ${win_tests})
+add_executable(windows_tests ${unit_tests} ${win_tests} tests/win/window_icon.rc)
+set_source_files_properties(tests/win/window_icon.rc PROPERTIES INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/resources
+  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/quellix-detect.ico)
 target_link_libraries(windows_tests PRIVATE qd_win32 gtest_main dxgi)  # dxgi: the tests' own adapter read
 if(MINGW)
   target_link_options(windows_tests PRIVATE ${static_link})

@@ -112,6 +112,20 @@ HRESULT WINAPI record_attribute(HWND window, DWORD attribute, LPCVOID value, DWO
     return S_OK;
 }
 
+using UniqueBitmap = Owned<GdiTraits<HBITMAP>>;
+
+// The width and height of an icon's image; 0 x 0 when it is no icon.
+SIZE icon_size(HICON icon)
+{
+    ICONINFO info = {};
+    if (icon == nullptr || !GetIconInfo(icon, &info)) return SIZE{0, 0};
+    const UniqueBitmap mask(info.hbmMask);
+    const UniqueBitmap color(info.hbmColor);
+    BITMAP bitmap = {};
+    if (GetObjectW(color ? color.get() : mask.get(), sizeof(bitmap), &bitmap) == 0) return SIZE{0, 0};
+    return SIZE{bitmap.bmWidth, color ? bitmap.bmHeight : bitmap.bmHeight / 2};
+}
+
 // ---- Fixture: the real main window with its controls and state -------------
 
 class MainWindowTest : public ::testing::Test {
@@ -911,6 +925,39 @@ TEST_F(MainWindowTest, TheWindowAsksForADarkTitleBarInThePalettesColours)
         {window, 36, 4, palette::text},    // DWMWA_TEXT_COLOR
     };
     EXPECT_EQ(title_bar_calls, expected);
+}
+
+TEST_F(MainWindowTest, WindowAndTaskbarIconsHaveTheSizesOfTheDpiAndFollowADpiChange)
+{
+    auto icon = [&](WPARAM kind) { return reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, kind, 0)); };
+    auto expect_sizes = [&](std::uint32_t dpi) {
+        SCOPED_TRACE(dpi);
+        const int small_size = GetSystemMetricsForDpi(SM_CXSMICON, dpi);
+        const int big_size = GetSystemMetricsForDpi(SM_CXICON, dpi);
+        ASSERT_LT(small_size, big_size);
+        const SIZE small_icon = icon_size(icon(ICON_SMALL));
+        const SIZE big_icon = icon_size(icon(ICON_BIG));
+        EXPECT_EQ(small_icon.cx, small_size);
+        EXPECT_EQ(small_icon.cy, small_size);
+        EXPECT_EQ(big_icon.cx, big_size);
+        EXPECT_EQ(big_icon.cy, big_size);
+    };
+    std::uint32_t first_dpi = 0;
+    {
+        StateGuard state;
+        ASSERT_TRUE(state);
+        first_dpi = state->dpi;
+    }
+    expect_sizes(first_dpi);
+    const HICON old_small = icon(ICON_SMALL);
+    const HICON old_big = icon(ICON_BIG);
+
+    const std::uint32_t new_dpi = first_dpi == 144 ? 192 : 144;
+    RECT suggested = {0, 0, 900, 900};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(new_dpi, new_dpi), reinterpret_cast<LPARAM>(&suggested));
+    expect_sizes(new_dpi);
+    EXPECT_EQ(icon_size(old_small).cx, 0);  // the replaced icons are destroyed
+    EXPECT_EQ(icon_size(old_big).cx, 0);
 }
 
 // ---- The message loop's keys ------------------------------------------------------
