@@ -56,3 +56,19 @@ foreach(src ${tool_sources})
     target_link_options(${name} PRIVATE ${static_link} -municode)
   endif()
 endforeach()
+
+# Stand-ins for DLLs that a web page could get into the Downloads folder beside
+# the exe, one per name the program or the system code it calls may load (the
+# test tests/e2e/planted_dlls.sh). Each ends the process with its own exit code.
+set(stand_in_dlls dxgi dwmapi powrprof uxtheme version comctl32 opengl32 propsys windowscodecs cryptbase)
+set(stand_in_exit_code 100)
+foreach(dll ${stand_in_dlls})
+  math(EXPR stand_in_exit_code "${stand_in_exit_code} + 1")
+  add_library(stand_in_${dll} SHARED tests/tools/stand_in_dll.c)
+  target_compile_definitions(stand_in_${dll} PRIVATE STAND_IN_EXIT_CODE=${stand_in_exit_code})
+  set_target_properties(stand_in_${dll} PROPERTIES OUTPUT_NAME ${dll} PREFIX ""
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/stand-in-dlls ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/stand-in-dlls/lib)
+  if(MINGW)
+    target_link_options(stand_in_${dll} PRIVATE -static-libgcc)
+  endif()
+endforeach()

@@ -7,9 +7,15 @@
 set -euo pipefail
 exe=$1
 objdump=x86_64-w64-mingw32-objdump
-dlls=$($objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+headers=$($objdump -p "$exe")
+dlls=$(sed -n 's/^\s*DLL Name: //p' <<< "$headers" | tr 'A-Z' 'a-z' | sort -u)
 echo "imports: $(echo $dlls)"
 allowed='^(advapi32|clbcatq|combase|comdlg32|coml2|gdi32|gdiplus|imagehlp|imm32|kernel32|msctf|msvcrt|normaliz|nsi|ntdll|ole32|oleaut32|psapi|rpcrt4|sechost|setupapi|shcore|shell32|shlwapi|user32|wldap32|ws2_32)\.dll$'
 bad=$(echo "$dlls" | grep -Ev "$allowed" || true)
 if [ -n "$bad" ]; then echo "not a KnownDLL: $bad"; exit 1; fi
+# The entry limits every later DLL load to System32. The linker drops code that
+# nothing calls, so the import is there only while the entry makes the call.
+if ! grep -qw SetDefaultDllDirectories <<< "$headers"; then
+  echo "the exe does not call SetDefaultDllDirectories"; exit 1
+fi
 echo "size: $(stat -c %s "$exe") bytes"
