@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "checks/display.h"
+#include "checks/display_win.h"
 #include "checks/graphics.h"
-#include "checks/memory.h"
+#include "checks/memory_win.h"
 #include "checks/processor.h"
-#include "checks/storage.h"
+#include "checks/storage_win.h"
 #include "checks/win32_util.h"
 
 namespace {

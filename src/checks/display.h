@@ -36,8 +36,6 @@ bool is_valid_refresh(std::uint32_t hz);
 // displays of valid size. Looks at the first max_display_devices displays.
 DisplayRow display_findings(const std::vector<DisplayInfo>& displays);
 
-DisplayProbe probe_display();
-
 // The highest usable refresh rate of one display at its current resolution.
 // Looks at the first max_display_modes modes.
 std::optional<std::uint32_t> display_max_refresh(const DisplayInfo& info);

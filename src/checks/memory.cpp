@@ -44,21 +44,11 @@ struct Formatted {
 
 }  // namespace
 
-GibCount kib_to_gb(std::uint64_t kib)
-{
-    const double gib_real = static_cast<double>(kib) / 1048576.0;
-    const double nearest = std::round(gib_real);  // halves away from zero
-    GibCount result;
-    result.valid = nearest >= 1.0 && nearest <= static_cast<double>(max_memory_gib);
-    result.gib = nearest >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(nearest);
-    return result;
-}
-
 std::optional<std::uint32_t> memory_gb_from_kib(std::uint64_t kib)
 {
-    const GibCount count = kib_to_gb(kib);
-    if (!count.valid) return std::nullopt;
-    return count.gib;
+    const double nearest = std::round(static_cast<double>(kib) / 1048576.0);  // halves away from zero
+    if (nearest < 1.0 || nearest > static_cast<double>(max_memory_gib)) return std::nullopt;
+    return static_cast<std::uint32_t>(nearest);
 }
 
 // Raw 'RSMB' buffer: calling method, major, minor, DMI revision (1 byte each),

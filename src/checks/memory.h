@@ -9,14 +9,7 @@ struct MemorySpeeds {
     std::optional<std::uint32_t> configured;
 };
 
-// The nearest whole GiB of a size in KiB, halves rounded up; valid from 1 to 4096.
-struct GibCount {
-    bool valid = false;
-    std::uint32_t gib = 0;
-};
-GibCount kib_to_gb(std::uint64_t kib);
-
-// kib_to_gb as a finding: the whole GiB when valid, else absent.
+// The nearest whole GiB of a size in KiB, halves rounded up; absent unless 1 to 4096.
 std::optional<std::uint32_t> memory_gb_from_kib(std::uint64_t kib);
 
 // GetSystemFirmwareTable provider 'RSMB': the raw SMBIOS table.
@@ -29,6 +22,3 @@ inline constexpr std::uint32_t smbios_max_bytes = 1048576;
 // allocated for the table, `got` the bytes the firmware call says it wrote;
 // every read stays inside both.
 MemorySpeeds memory_speeds_from_smbios(std::span<const std::uint8_t> buffer, std::uint32_t got);
-
-std::optional<std::uint32_t> probe_memory_size();
-MemorySpeeds probe_memory_speeds();

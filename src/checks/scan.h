@@ -4,13 +4,35 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "checks/scan_types.h"
 #include "checks/win32_util.h"
 
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
 // The monotonic clock the pacing reads, in nanoseconds.
 std::int64_t monotonic_ns();
+
+// The pacing's calls to the system, gathered so that a test can answer them
+// the way a Windows build without high-resolution timers does.
+struct PacingApi {
+    // CreateWaitableTimerExW with CREATE_WAITABLE_TIMER_HIGH_RESOLUTION: null when
+    // the build does not offer such timers.
+    std::function<HANDLE()> create_timer = [] {
+        return CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+    };
+    std::function<void(DWORD ms)> sleep = Sleep;
+    std::function<std::int64_t()> now = monotonic_ns;
+};
+
+// Sleeps `ns` on a high-resolution waitable timer; without one, with Sleep in
+// whole ms and one more ms when the clock says that came short. 0 only gives
+// up the time slice.
+void pace_sleep(std::int64_t ns, const PacingApi& api = {});
 
 // Runs every probe in row order, posting six rows and then the end message.
 void run_scan(HWND window);

@@ -2,43 +2,27 @@
 
 #include <utility>
 
-#include "checks/display.h"
+#include "checks/display_win.h"
 #include "checks/graphics.h"
-#include "checks/memory.h"
+#include "checks/memory_win.h"
 #include "checks/pacing.h"
 #include "checks/processor.h"
 #include "checks/settings.h"
-#include "checks/storage.h"
+#include "checks/storage_win.h"
 #include "checks/win32_util.h"
-
-#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
-#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
-#endif
 
 namespace {
 
 // Sleeps `ns` on a high-resolution waitable timer; false when the timer
 // cannot be created, set or waited on.
-bool timer_sleep(std::int64_t ns)
+bool timer_sleep(const PacingApi& api, std::int64_t ns)
 {
-    UniqueHandle timer(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS));
+    UniqueHandle timer(api.create_timer());
     if (!timer) return false;
     LARGE_INTEGER due;
     due.QuadPart = -(ns / 100);  // relative, in whole 100 ns units
     if (!SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE)) return false;
     return WaitForSingleObject(timer.get(), INFINITE) == WAIT_OBJECT_0;
-}
-
-void pace_sleep(std::int64_t ns)
-{
-    if (ns == 0) {
-        Sleep(0);
-        return;
-    }
-    if (timer_sleep(ns)) return;
-    const std::int64_t began = monotonic_ns();
-    Sleep(sleep_ms_for(ns));
-    if (monotonic_ns() - began < ns) Sleep(1);
 }
 
 DWORD WINAPI scan_thread(LPVOID parameter)
@@ -48,6 +32,18 @@ DWORD WINAPI scan_thread(LPVOID parameter)
 }
 
 }  // namespace
+
+void pace_sleep(std::int64_t ns, const PacingApi& api)
+{
+    if (ns == 0) {
+        api.sleep(0);
+        return;
+    }
+    if (timer_sleep(api, ns)) return;
+    const std::int64_t began = api.now();
+    api.sleep(sleep_ms_for(ns));
+    if (api.now() - began < ns) api.sleep(1);
+}
 
 std::int64_t monotonic_ns()
 {

@@ -1,7 +1,7 @@
-#include "checks/settings.h"
+#include "checks/settings_win.h"
 
 #include "checks/graphics.h"
-#include "checks/memory.h"
+#include "checks/memory_win.h"
 #include "checks/registry.h"
 #include "checks/system_dll_win.h"
 #include "checks/win32_util.h"
@@ -55,13 +55,6 @@ std::optional<std::uint64_t> read_free_space_gb()
     return whole_gib(free_bytes.QuadPart);
 }
 
-std::optional<PowerStatus> read_power_status()
-{
-    SYSTEM_POWER_STATUS status = {};
-    if (!GetSystemPowerStatus(&status)) return std::nullopt;
-    return PowerStatus{status.ACLineStatus, status.BatteryFlag};
-}
-
 std::optional<std::uint32_t> read_os_build()
 {
     // RtlGetVersion reports the real version whatever the manifest says; it has
@@ -77,6 +70,13 @@ std::optional<std::uint32_t> read_os_build()
 }
 
 }  // namespace
+
+std::optional<PowerStatus> read_power_status(const PowerApi& api)
+{
+    SYSTEM_POWER_STATUS status = {};
+    if (!api.power_status(&status)) return std::nullopt;
+    return PowerStatus{status.ACLineStatus, status.BatteryFlag};
+}
 
 SettingsSnapshot scan_settings(const std::optional<std::string>& graphics_name, const std::vector<DisplayInfo>& displays)
 {

@@ -33,11 +33,6 @@ int rank(const DriveInfo& drive)
     return 1;
 }
 
-void put_le32(std::uint8_t* out, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 }  // namespace
 
 std::string physical_drive_path(unsigned n)
@@ -48,8 +43,8 @@ std::string physical_drive_path(unsigned n)
 StoragePropertyQuery storage_property_query(std::uint32_t property_id)
 {
     StoragePropertyQuery query = {};
-    put_le32(query.data(), property_id);
-    put_le32(query.data() + 4, 0);  // PropertyStandardQuery
+    write_le(query, 0, property_id, 4);
+    write_le(query, 4, 0, 4);  // PropertyStandardQuery
     return query;
 }
 

@@ -44,5 +44,3 @@ std::uint8_t seek_penalty_from_reply(bool ok, const SeekPenaltyReply& reply, std
 // seek penalty, else "hdd" when one has; USB, SD, MMC and virtual disks do not
 // count. Looks at the first max_physical_drives drives.
 std::optional<std::string_view> classify_storage(const std::vector<DriveInfo>& drives);
-
-std::optional<std::string_view> probe_storage();

@@ -1,8 +1,6 @@
-#include "checks/storage.h"
+#include "checks/storage_win.h"
 
 #include <cstddef>
-
-#include "checks/win32_util.h"
 
 #include <winioctl.h>  // after <windows.h>
 
@@ -17,29 +15,28 @@ static_assert(IOCTL_STORAGE_QUERY_PROPERTY == ioctl_storage_query_property);
 
 // Sends one property query; true when the call succeeded, with the bytes written.
 template <std::size_t N>
-bool query_property(HANDLE drive, std::uint32_t property_id, std::array<std::uint8_t, N>& reply, DWORD& returned)
+bool query_property(const StorageApi& api, HANDLE drive, std::uint32_t property_id, std::array<std::uint8_t, N>& reply,
+                    DWORD& returned)
 {
     StoragePropertyQuery query = storage_property_query(property_id);
     returned = 0;
-    return DeviceIoControl(drive, ioctl_storage_query_property, query.data(), static_cast<DWORD>(query.size()),
-                           reply.data(), static_cast<DWORD>(reply.size()), &returned, nullptr) != 0;
+    return api.control(drive, ioctl_storage_query_property, query.data(), static_cast<DWORD>(query.size()),
+                       reply.data(), static_cast<DWORD>(reply.size()), &returned) != 0;
 }
 
-std::optional<DriveInfo> read_drive(unsigned n)
+std::optional<DriveInfo> read_drive(const StorageApi& api, unsigned n)
 {
-    const HANDLE opened = CreateFileW(to_wide(physical_drive_path(n)).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
-    if (opened == nullptr || opened == INVALID_HANDLE_VALUE) return std::nullopt;
-    const UniqueFile drive(opened);
+    const UniqueFile drive(api.open_drive(to_wide(physical_drive_path(n)).c_str()));
+    if (!drive) return std::nullopt;  // no such drive (a gap in the numbers), or no access
 
     DeviceDescriptorReply descriptor = {};
     DWORD returned = 0;
-    bool ok = query_property(drive.get(), storage_device_property, descriptor, returned);
+    bool ok = query_property(api, drive.get(), storage_device_property, descriptor, returned);
     const std::optional<std::uint32_t> bus_type = bus_type_from_reply(ok, descriptor, returned);
     if (!bus_type) return std::nullopt;  // the drive did not answer; no need to ask further
 
     SeekPenaltyReply penalty = {};
-    ok = query_property(drive.get(), storage_seek_penalty_property, penalty, returned);
+    ok = query_property(api, drive.get(), storage_seek_penalty_property, penalty, returned);
     const std::uint8_t seek_penalty = seek_penalty_from_reply(ok, penalty, returned);
 
     return DriveInfo{*bus_type, seek_penalty};
@@ -47,10 +44,10 @@ std::optional<DriveInfo> read_drive(unsigned n)
 
 }  // namespace
 
-std::optional<std::string_view> probe_storage()
+std::optional<std::string_view> probe_storage(const StorageApi& api)
 {
     std::vector<DriveInfo> drives;
     for (unsigned n = 0; n < max_physical_drives; ++n)
-        if (const auto drive = read_drive(n)) drives.push_back(*drive);
+        if (const auto drive = read_drive(api, n)) drives.push_back(*drive);
     return classify_storage(drives);
 }

@@ -2,72 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <string>
 #include <vector>
+
+#include "smbios_fixture.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void put(Bytes& bytes, std::size_t offset, std::uint32_t value, std::size_t width)
-{
-    for (std::size_t i = 0; i < width; ++i) bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-// One SMBIOS structure: formatted part of `length` bytes, then its strings and the closing NUL.
-Bytes structure(std::uint8_t type, std::size_t length, std::initializer_list<std::string> strings = {})
-{
-    Bytes bytes(length, 0);
-    bytes[0] = type;
-    bytes[1] = static_cast<std::uint8_t>(length);
-    for (const std::string& s : strings) {
-        bytes.insert(bytes.end(), s.begin(), s.end());
-        bytes.push_back(0);
-    }
-    if (strings.size() == 0) bytes.push_back(0);
-    bytes.push_back(0);
-    return bytes;
-}
-
-struct Device {
-    std::size_t length = 0x5C;  // SMBIOS 3.3 and later
-    std::uint32_t size = 0x4000;  // 16 GiB in MiB
-    std::uint32_t speed = 0;
-    std::uint32_t configured = 0;
-    std::uint32_t extended_speed = 0;
-    std::uint32_t extended_configured = 0;
-};
-
-// A type-17 Memory Device; fields beyond its formatted length are left out.
-Bytes memory_device(const Device& d)
-{
-    Bytes bytes = structure(17, d.length, {"DIMM A1", "Acme"});
-    const auto set = [&](std::size_t offset, std::uint32_t value, std::size_t width) {
-        if (offset + width <= d.length) put(bytes, offset, value, width);
-    };
-    set(0x0C, d.size, 2);
-    set(0x15, d.speed, 2);
-    set(0x20, d.configured, 2);
-    set(0x54, d.extended_speed, 4);
-    set(0x58, d.extended_configured, 4);
-    return bytes;
-}
-
-const Bytes bios = structure(0, 0x1A, {"Acme Firmware", "1.07", "03/14/2024"});
-const Bytes memory_array = structure(16, 0x17);
-const Bytes end_of_table = structure(127, 4);
-
-// The raw 'RSMB' buffer: the 8-byte header (SMBIOS 3.4) and the structures.
-Bytes smbios(std::initializer_list<Bytes> structures)
-{
-    Bytes table;
-    for (const Bytes& s : structures) table.insert(table.end(), s.begin(), s.end());
-    Bytes raw = {0, 3, 4, 0, 0, 0, 0, 0};
-    put(raw, 4, static_cast<std::uint32_t>(table.size()), 4);
-    raw.insert(raw.end(), table.begin(), table.end());
-    return raw;
-}
+using namespace smbios_fixture;
 
 MemorySpeeds speeds_of(const Bytes& raw)
 {
@@ -82,36 +23,30 @@ void expect_speeds(const MemorySpeeds& got, std::optional<std::uint32_t> rated, 
 
 }  // namespace
 
-TEST(KibToGb, RoundsToTheNearestGibWithinRange)
+TEST(MemorySize, NearestWholeGibWithinRange)
 {
-    struct Case {
+    const struct {
         std::uint64_t kib;
-        bool valid;
-        std::uint32_t gib;
+        std::optional<std::uint32_t> gib;
+    } cases[] = {
+        {16777216, 16u},                          // exactly 16 GiB
+        {16651292, 16u},                          // what Windows can use of 16 GiB
+        {524288, 1u},                             // 0.5 GiB: halves round up
+        {516096, std::nullopt},                   // below half a GiB
+        {0, std::nullopt},
+        {16252928, 16u},                          // 15.5 GiB
+        {4294967296, 4096u},                      // the largest accepted
+        {4295491584, std::nullopt},               // 4096.5 GiB
+        {(std::uint64_t{1} << 52) + 16777216, std::nullopt},  // 2^32 + 16 GiB: not wrapped to 16
+        {0xFFFFFFFFFFFFFFFF, std::nullopt},
     };
-    const Case cases[] = {
-        {16777216, true, 16},             // exactly 16 GiB
-        {16651292, true, 16},             // what Windows can use of 16 GiB
-        {524288, true, 1},                // 0.5 GiB: halves round up
-        {516096, false, 0},               // below half a GiB
-        {0, false, 0},
-        {16252928, true, 16},             // 15.5 GiB
-        {4294967296, true, 4096},         // the largest accepted
-        {4295491584, false, 4097},        // 4096.5 GiB
-        {0xFFFFFFFFFFFFFFFF, false, 0xFFFFFFFF},  // clamped, not wrapped
-    };
-    for (const Case& c : cases) {
-        const GibCount got = kib_to_gb(c.kib);
-        EXPECT_EQ(got.valid, c.valid) << c.kib;
-        EXPECT_EQ(got.gib, c.gib) << c.kib;
-        EXPECT_EQ(memory_gb_from_kib(c.kib), c.valid ? std::optional<std::uint32_t>(c.gib) : std::nullopt) << c.kib;
-    }
+    for (const auto& c : cases) EXPECT_EQ(memory_gb_from_kib(c.kib), c.gib) << c.kib;
 }
 
 TEST(SmbiosSpeeds, RealWorldTableTakesTheFirstPopulatedDevice)
 {
     // Four slots: A1 empty, A2 populated (DDR4-3200 running at 2933), B1 empty, B2 populated at other speeds.
-    const Bytes raw = smbios({bios, structure(1, 0x1B, {"Acme", "Board"}), memory_array,
+    const Bytes raw = smbios({bios, system_info, memory_array,
                               memory_device({.length = 0x28, .size = 0}),
                               memory_device({.length = 0x28, .size = 0x4000, .speed = 3200, .configured = 2933}),
                               memory_device({.length = 0x28, .size = 0}),
@@ -198,18 +133,18 @@ TEST(SmbiosSpeeds, MalformedBuffersGiveNothing)
     // Bytes past what the firmware call wrote are never looked at.
     Bytes spare = smbios({bios});
     const auto got = static_cast<std::uint32_t>(spare.size());
-    put(spare, 4, got - 8 + static_cast<std::uint32_t>(populated.size()), 4);
+    write_le(spare, 4, got - 8 + static_cast<std::uint32_t>(populated.size()), 4);
     spare.insert(spare.end(), populated.begin(), populated.end());
     EXPECT_FALSE(memory_speeds_from_smbios(spare, got).rated);
     EXPECT_EQ(memory_speeds_from_smbios(spare, static_cast<std::uint32_t>(spare.size())).rated, 3200u);
 
     // The header's table length cuts the table short of the device...
     Bytes cut = good;
-    put(cut, 4, static_cast<std::uint32_t>(bios.size() + 0x20), 4);
+    write_le(cut, 4, static_cast<std::uint32_t>(bios.size() + 0x20), 4);
     EXPECT_FALSE(speeds_of(cut).rated);
     // ...and one larger than what was returned is limited to it.
     Bytes overstated = good;
-    put(overstated, 4, 0xFFFFFFFF, 4);
+    write_le(overstated, 4, 0xFFFFFFFF, 4);
     EXPECT_EQ(speeds_of(overstated).rated, 3200u);
 
     // A structure length below 4 ends the walk, even with a device after it.
@@ -226,7 +161,7 @@ TEST(SmbiosSpeeds, MalformedBuffersGiveNothing)
     // A string set with no double NUL before the end, and fewer than 4 bytes left over.
     Bytes unterminated = smbios({bios});
     unterminated.resize(unterminated.size() - 2);  // drop the string set's closing NULs
-    put(unterminated, 4, static_cast<std::uint32_t>(unterminated.size() - 8), 4);
+    write_le(unterminated, 4, static_cast<std::uint32_t>(unterminated.size() - 8), 4);
     EXPECT_FALSE(speeds_of(unterminated).rated);
     EXPECT_FALSE(speeds_of(smbios({bios, Bytes{17, 0x5C, 0}})).rated);
 }

@@ -1,11 +1,11 @@
 // The hardware probes against what Wine reports, each compared with the same
 // facts read here by other means, and with registry values this test writes
 // into its throw-away prefix.
-#include "checks/display.h"
+#include "checks/display_win.h"
 #include "checks/graphics.h"
-#include "checks/memory.h"
+#include "checks/memory_win.h"
 #include "checks/processor.h"
-#include "checks/storage.h"
+#include "checks/storage_win.h"
 #include "checks/win32_util.h"
 #include "registry_override.h"
 
@@ -95,7 +95,7 @@ std::vector<DriveInfo> drives_read_with_platform_structures()
     for (unsigned n = 0; n < 16; ++n) {
         const std::wstring path = L"\\\\.\\PhysicalDrive" + std::to_wstring(n);
         const HANDLE raw = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (raw == INVALID_HANDLE_VALUE || raw == nullptr) continue;
+        if (raw == INVALID_HANDLE_VALUE) continue;
         const UniqueFile drive(raw);
         STORAGE_PROPERTY_QUERY query = {};
         query.PropertyId = StorageDeviceProperty;

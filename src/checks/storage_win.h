@@ -1,0 +1,23 @@
+// The storage reader's calls to the system, gathered so that a test can answer
+// them the way a real machine does. Include only from *_win.cpp files.
+#pragma once
+#include <functional>
+
+#include "checks/storage.h"
+#include "checks/win32_util.h"
+
+struct StorageApi {
+    // CreateFileW of "\\.\PhysicalDriveN" for queries only: INVALID_HANDLE_VALUE when it fails.
+    std::function<HANDLE(const wchar_t* path)> open_drive = [](const wchar_t* path) {
+        return CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    // DeviceIoControl without overlapped I/O.
+    std::function<BOOL(HANDLE drive, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size, DWORD* returned)>
+        control = [](HANDLE drive, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size, DWORD* returned) {
+            return DeviceIoControl(drive, code, in, in_size, out, out_size, returned, nullptr);
+        };
+};
+
+// Asks every PhysicalDriveN (N below max_physical_drives, gaps allowed) for its
+// bus type and seek penalty and classifies the drives that answered.
+std::optional<std::string_view> probe_storage(const StorageApi& api = {});
