@@ -14,7 +14,7 @@ run_at() {
   start_exe
   wait_window 30 >/dev/null
   # Once the first row is in, the window has painted.
-  snap=$(wait_text 120 '^[^…]' 10)
+  snap=$(wait_text 120 '^[^…]')
   local w; w=$(window_line "$snap")
   check "$dpi DPI: client $2 (got $(field "$w" cw)x$(field "$w" ch))" [ "$(field "$w" cw)x$(field "$w" ch)" = "$2" ]
   local got="$(place 100) $(place 110) $(place 125) $(place 130) $(place 131) $(place 2) $(place 132)"
@@ -31,7 +31,7 @@ run_at() {
   check "$dpi DPI: card, first separator, card below it" \
     [ "$(px $((card_left - 20)) $((sep - 3)))/$(px 300 "$sep")/$(px 300 $((sep + 1)))" = "262626/303030/262626" ]
   key Escape
-  wait_exe 10
+  wait_exe 30
   check "$dpi DPI: exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
 }
 

@@ -8,27 +8,34 @@
 
 url_count() { urls | wc -l; }
 # The browser stand-in is started by the shell and writes a moment after the
-# window already says "Opened": wait up to 3 s for the N-th link.
-wait_urls() { local i; for i in $(seq 60); do [ "$(url_count)" -ge "$1" ] && break; sleep 0.05; done; [ "$(url_count)" -eq "$1" ]; }
+# window already says "Opened": wait up to 10 s for the N-th link.
+wait_urls() { local i; for i in $(seq 200); do [ "$(url_count)" -ge "$1" ] && break; sleep 0.05; done; [ "$(url_count)" -eq "$1" ]; }
+
+# How soon an action must show its effect. The window would do the same by
+# itself no sooner than 3 s after the test saw the phase it acts in (the
+# countdown opens, Opened closes, a scan left alone opens after its countdown),
+# so this tells "at once" apart from "by itself", and it leaves a busy machine
+# room to deliver the key and the test to notice.
+at_once_ms=2500
 
 # Starts the exe and waits for its window with the focus on Cancel, as the
 # scan begins; that snapshot goes to $snap.
 start_and_spy() {
   start_exe
   wait_window 30 >/dev/null
-  snap=$(wait_focus 2 5)
+  snap=$(wait_focus 2)
 }
 
 # Waits for the countdown to begin; the snapshot goes to $snap.
-wait_countdown() { snap=$(wait_text 130 'in 3…$' 15); }
+wait_countdown() { snap=$(wait_text 130 'in 3…$'); }
 
-# closes_at_once WHAT: the window is gone within a second of the action and the exe ends with 0.
+# closes_at_once T0 WHAT: the window is gone soon after the action at T0 and the exe ends with 0.
 closes_at_once() {
   local t0=$1 what=$2
-  wait_gone 5
+  wait_gone
   local took=$(( $(now_ms) - t0 ))
-  check "$what closes the window at once ($took ms)" [ "$took" -lt 1000 ]
-  wait_exe 10
+  check "$what closes the window at once ($took ms, limit $at_once_ms)" [ "$took" -lt "$at_once_ms" ]
+  wait_exe 30
   check "$what: exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
 }
 
@@ -51,9 +58,9 @@ check "nothing opened by closing during the scan" [ "$(url_count)" -eq 0 ]
 start_and_spy
 wait_countdown
 t0=$(now_ms); click_control "$snap" 1
-snap=$(wait_text 130 '^Opened ' 5)
+snap=$(wait_text 130 '^Opened ')
 took=$(( $(now_ms) - t0 ))
-expect "Open now opens at once ($took ms)" 'wait_urls 1 && [ "$took" -lt 1500 ]'
+expect "Open now opens at once ($took ms, limit $at_once_ms)" 'wait_urls 1 && [ "$took" -lt "$at_once_ms" ]'
 check "Opened shows the host and only Close, focused" \
   [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(visible_of "$snap" 2)|$(field "$(window_line "$snap")" focus)" = \
     "Opened $site_host — your rig is ready. Closing in 3…|Close|0|1" ]
@@ -70,13 +77,13 @@ key Tab
 snap=$(wait_focus 2)
 check "Tab moves the focus to Cancel" [ "$?" -eq 0 ]
 key Return
-snap=$(wait_text 130 '^Not opened' 5)
+snap=$(wait_text 130 '^Not opened')
 check "Enter on Cancel: not opened, ten seconds" \
   [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(text_of "$snap" 2)" = \
     "Not opened. Choose Open now to see Quellix. Closing in 10…|Open now|Close" ]
 snap=$(wait_focus 1)
 check "the new state focuses Open now" [ "$?" -eq 0 ]
-snap=$(wait_text 130 'Closing in 9…$' 3)
+snap=$(wait_text 130 'Closing in 9…$')
 check "the close countdown runs" [ "$?" -eq 0 ]
 t0=$(now_ms); key Escape
 closes_at_once "$t0" "Escape when not opened"
@@ -86,16 +93,18 @@ check "cancelling opened nothing" [ "$(url_count)" -eq 1 ]
 start_and_spy
 wait_countdown
 key Escape
-snap=$(wait_text 130 '^Not opened' 5)
+snap=$(wait_text 130 '^Not opened')
 check "Escape in the countdown: not opened, ten seconds" \
   [ "$(text_of "$snap" 130)" = "Not opened. Choose Open now to see Quellix. Closing in 10…" ]
 key Return
-snap=$(wait_text 130 '^Opened ' 5)
+snap=$(wait_text 130 '^Opened ')
 check "Enter with the focus on Open now opens" wait_urls 2
 t0=$(now_ms)
-wait_gone 6
+wait_gone
 took=$(( $(now_ms) - t0 ))
-check "then closes by itself about 3 s later ($took ms)" in_range "$took" 2300 3800
-wait_exe 10
+# 3 s after "Opened" showed; the test saw it up to a few polls late. Neither at
+# once nor after the 10 s of the Not-opened phase.
+check "then closes by itself about 3 s later ($took ms)" in_range "$took" 1500 6000
+wait_exe 30
 check "exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
 finish

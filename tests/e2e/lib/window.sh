@@ -28,9 +28,13 @@ text_of() { field "$(child "$1" "$2")" text; }
 visible_of() { field "$(child "$1" "$2")" visible; }
 role_of() { field "$(child "$1" "$2")" role; }
 
+# The waits below poll with `spy`, a Wine program that takes some 80 ms on an
+# idle machine and several times that on a busy one; their limits are only
+# there to end a run that went wrong, so they are generous.
+
 # Waits until control ID's text matches the grep pattern PATTERN (at most $3 s); prints the snapshot.
 wait_text() {
-  local id=$1 pattern=$2 limit=${3:-10} snap t0
+  local id=$1 pattern=$2 limit=${3:-15} snap t0
   t0=$(now_ms)
   while :; do
     snap=$(spy)
@@ -42,7 +46,7 @@ wait_text() {
 
 # Waits until control ID has the keyboard focus (at most $2 s); prints the snapshot.
 wait_focus() {
-  local id=$1 limit=${2:-3} snap t0
+  local id=$1 limit=${2:-10} snap t0
   t0=$(now_ms)
   while :; do
     snap=$(spy)
@@ -54,7 +58,7 @@ wait_focus() {
 
 # Waits until the window is gone (at most $1 s).
 wait_gone() {
-  local limit=${1:-10} t0
+  local limit=${1:-15} t0
   t0=$(now_ms)
   until window_gone; do
     [ $(( $(now_ms) - t0 )) -ge $((limit * 1000)) ] && return 1
