@@ -32,22 +32,21 @@ for i in $(seq "$runs"); do
   echo "quellix-detect  ${line#run 1: }" | tee -a "$program"
 done
 
-# median FIELD FILE: the median of the number after FIELD ("shown", "last row", ...).
+# median: the median of the numbers on stdin, one a line.
 median() {
-  sed -nE "s/.*$1 ([0-9.]+) ms.*/\1/p" "$2" | sort -n |
-    awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; printf "%.1f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; printf "%.1f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
-gap_median() {  # median of (scan end - shown) per run
-  sed -nE 's/.*shown ([0-9.]+) ms.*scan end ([0-9.]+) ms.*/\1 \2/p' "$1" | awk '{ print $2 - $1 }' | sort -n |
-    awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; printf "%.1f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+# values FIELD FILE: the number after FIELD ("shown", "last row", ...) on each line.
+values() { sed -nE "s/.*$1 ([0-9.]+) ms.*/\1/p" "$2"; }
+# gaps FILE: scan end less shown, per run.
+gaps() { sed -nE 's/.*shown ([0-9.]+) ms.*scan end ([0-9.]+) ms.*/\1 \2/p' "$1" | awk '{ print $2 - $1 }'; }
 verdict() { if awk "BEGIN { exit !($1) }"; then echo "met"; else echo "MISSED"; fi; }
 
-base_shown=$(median shown "$baseline")
-shown=$(median shown "$program")
-last_row=$(median 'last row' "$program")
-scan_end=$(median 'scan end' "$program")
-shown_to_end=$(gap_median "$program")
+base_shown=$(values shown "$baseline" | median)
+shown=$(values shown "$program" | median)
+last_row=$(values 'last row' "$program" | median)
+scan_end=$(values 'scan end' "$program" | median)
+shown_to_end=$(gaps "$program" | median)
 size=$(stat -c %s "$QD_EXE")
 ratio=$(awk "BEGIN { printf \"%.2f\", $shown / $base_shown }")
 

@@ -7,9 +7,9 @@
 dpi=$QD_SHOT_DPI
 
 # wait_for ID PATTERN SECONDS: until control ID's text matches; leaves the
-# last snapshot in $snapshot.
+# last snapshot in $snap.
 wait_for() {
-  snapshot=$(wait_text "$@") && return 0
+  wait_text "$@" && return 0
   fail "control $1 never matched /$2/ at $dpi DPI"; return 1
 }
 
@@ -35,7 +35,7 @@ if [ -n "$(wait_window 30)" ]; then sleep 0.45; shoot scanning; else fail "no wi
 if wait_for 130 '^Opening' 15; then
   # The client width is s(520) at the window's DPI. (GetDpiForWindow on another
   # process's window reads 96 under Wine, so the size is the witness.)
-  client_width=$(field "$(window_line "$snapshot")" cw)
+  client_width=$(field "$(window_line "$snap")" cw)
   check "the window is laid out for $dpi DPI (client width $client_width)" [ "$client_width" = "$((dpi * 520 / 96))" ]
   shoot countdown
 fi
@@ -55,7 +55,7 @@ wine reg delete 'HKLM\Software\Classes\https' /f >/dev/null 2>&1
 start_exe
 if wait_for 100 '^Could not open your browser' 20; then
   shoot could-not-open
-  click_control "$snapshot" 1
+  click_control "$snap" 1
   wait_for 130 '^Link copied' 5 && shoot copied
 fi
 end_run

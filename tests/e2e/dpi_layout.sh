@@ -14,7 +14,7 @@ run_at() {
   start_exe
   wait_window 30 >/dev/null
   # Once the first row is in, the window has painted.
-  snap=$(wait_text 120 '^[^…]')
+  check "$dpi DPI: the first row comes in" wait_text 120 '^[^…]'
   local w; w=$(window_line "$snap")
   check "$dpi DPI: client $2 (got $(field "$w" cw)x$(field "$w" ch))" [ "$(field "$w" cw)x$(field "$w" ch)" = "$2" ]
   local got="$(place 100) $(place 110) $(place 125) $(place 130) $(place 131) $(place 2) $(place 132)"

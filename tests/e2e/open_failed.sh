@@ -10,12 +10,11 @@ wine reg delete 'HKLM\Software\Classes\https' /f >/dev/null 2>&1
 
 start_exe
 wait_window 30 >/dev/null
-snap=$(wait_text 130 'in 3…$')
+check "the countdown begins" wait_text 130 'in 3…$'
 before=$(window_line "$snap")
 key Return  # Open now
-snap=$(wait_text 100 '^Could not open your browser$')
-check "the shell's failure shows the fallback" [ "$?" -eq 0 ]
-snap=$(wait_focus 1)
+check "the shell's failure shows the fallback" wait_text 100 '^Could not open your browser$'
+check "the fallback focuses Copy link" wait_focus 1
 link=$(text_of "$snap" 131)
 echo "link box: $link"
 check "nothing reached a browser" [ -z "$(urls)" ]
@@ -44,11 +43,9 @@ check "the link's text is drawn in the text colour" \
 
 # ---- Enter in the link box copies -------------------------------------------------
 key Tab Tab
-snap=$(wait_focus 131)
-check "Tab reaches the link box" [ "$?" -eq 0 ]
+check "Tab reaches the link box" wait_focus 131
 key Return
-snap=$(wait_text 1 '^Copied$')
-check "Enter in the link box acts on button 1: Copied" [ "$?" -eq 0 ]
+check "Enter in the link box acts on button 1: Copied" wait_text 1 '^Copied$'
 check "the message says the link is copied" \
   [ "$(text_of "$snap" 130)" = "Link copied. Paste it into your browser's address bar." ]
 clip=$(xclip -o -selection clipboard 2>/dev/null)
@@ -57,8 +54,7 @@ check "... with nothing after it" [ "$(xclip -o -selection clipboard 2>/dev/null
 
 # ---- Focus across deactivation -------------------------------------------------------
 key Tab
-snap=$(wait_focus 2)
-check "focus on Close before deactivation" [ "$?" -eq 0 ]
+check "focus on Close before deactivation" wait_focus 2
 # winspy holds its own window in front for 3 s; look until the program's
 # window has lost the activation (a busy machine is slow to start it).
 wine "$spy_exe" --deactivate 3000 >/dev/null 2>&1 &
@@ -78,11 +74,9 @@ if [ "$(field "$(window_line "$snap")" active)" != 1 ]; then
   read -r ox oy <<< "$(client_origin "$snap")"
   xdotool mousemove --sync $((ox + 30)) $((oy + 150)) click 1  # the card's edge: no control there
 fi
-snap=$(wait_focus 2); focused=$?
-expect "the focus is back on Close after reactivation" '[ "$focused" -eq 0 ] && [ "$(field "$(window_line "$snap")" active)" = 1 ]'
+expect "the focus is back on Close after reactivation" 'wait_focus 2 && [ "$(field "$(window_line "$snap")" active)" = 1 ]'
 key Return
-wait_gone
-check "Enter on Close closes" [ "$?" -eq 0 ]
+check "Enter on Close closes" wait_gone
 wait_exe 30
 check "exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
 finish

@@ -23,11 +23,11 @@ at_once_ms=2500
 start_and_spy() {
   start_exe
   wait_window 30 >/dev/null
-  snap=$(wait_focus 2)
+  check "the window shows with the focus on Cancel" wait_focus 2
 }
 
 # Waits for the countdown to begin; the snapshot goes to $snap.
-wait_countdown() { snap=$(wait_text 130 'in 3…$'); }
+wait_countdown() { check "the countdown begins" wait_text 130 'in 3…$'; }
 
 # closes_at_once T0 WHAT: the window is gone soon after the action at T0 and the exe ends with 0.
 closes_at_once() {
@@ -58,7 +58,7 @@ check "nothing opened by closing during the scan" [ "$(url_count)" -eq 0 ]
 start_and_spy
 wait_countdown
 t0=$(now_ms); click_control "$snap" 1
-snap=$(wait_text 130 '^Opened ')
+wait_text 130 '^Opened '
 took=$(( $(now_ms) - t0 ))
 expect "Open now opens at once ($took ms, limit $at_once_ms)" 'wait_urls 1 && [ "$took" -lt "$at_once_ms" ]'
 check "Opened shows the host and only Close, focused" \
@@ -71,20 +71,16 @@ check "the link was opened once" [ "$(url_count)" -eq 1 ]
 # ---- Tab to Cancel, Enter: not opened; Escape then closes ------------------------------
 start_and_spy
 wait_countdown
-snap=$(wait_focus 1)
-check "the countdown focuses Open now" [ "$?" -eq 0 ]
+check "the countdown focuses Open now" wait_focus 1
 key Tab
-snap=$(wait_focus 2)
-check "Tab moves the focus to Cancel" [ "$?" -eq 0 ]
+check "Tab moves the focus to Cancel" wait_focus 2
 key Return
-snap=$(wait_text 130 '^Not opened')
+wait_text 130 '^Not opened'
 check "Enter on Cancel: not opened, ten seconds" \
   [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(text_of "$snap" 2)" = \
     "Not opened. Choose Open now to see Quellix. Closing in 10…|Open now|Close" ]
-snap=$(wait_focus 1)
-check "the new state focuses Open now" [ "$?" -eq 0 ]
-snap=$(wait_text 130 'Closing in 9…$')
-check "the close countdown runs" [ "$?" -eq 0 ]
+check "the new state focuses Open now" wait_focus 1
+check "the close countdown runs" wait_text 130 'Closing in 9…$'
 t0=$(now_ms); key Escape
 closes_at_once "$t0" "Escape when not opened"
 check "cancelling opened nothing" [ "$(url_count)" -eq 1 ]
@@ -93,11 +89,11 @@ check "cancelling opened nothing" [ "$(url_count)" -eq 1 ]
 start_and_spy
 wait_countdown
 key Escape
-snap=$(wait_text 130 '^Not opened')
+wait_text 130 '^Not opened'
 check "Escape in the countdown: not opened, ten seconds" \
   [ "$(text_of "$snap" 130)" = "Not opened. Choose Open now to see Quellix. Closing in 10…" ]
 key Return
-snap=$(wait_text 130 '^Opened ')
+check "Enter opens after all" wait_text 130 '^Opened '
 check "Enter with the focus on Open now opens" wait_urls 2
 t0=$(now_ms)
 wait_gone

@@ -1,8 +1,21 @@
 # Helpers for the end-to-end tests: start the real exe in the session that
 # session.sh prepared, watch its window, and check what a user would see.
+# A script that sources this runs with `set -u`, and every process it starts
+# in the background is ended when it ends, however it ends.
+set -u
 here_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here_lib/common.sh"
 : "${QD_SESSION:?run through tests/wine/session.sh}"
+
+reap() {
+  local pids
+  pids=$(jobs -p)
+  [ -z "$pids" ] && return 0
+  kill $pids 2>/dev/null
+  wait 2>/dev/null
+  return 0
+}
+trap reap EXIT
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

@@ -32,26 +32,30 @@ role_of() { field "$(child "$1" "$2")" role; }
 # idle machine and several times that on a busy one; their limits are only
 # there to end a run that went wrong, so they are generous.
 
-# Waits until control ID's text matches the grep pattern PATTERN (at most $3 s); prints the snapshot.
+snap=  # the last snapshot a wait below took
+
+# Waits until control ID's text matches the grep pattern PATTERN (at most $3 s);
+# fails when it never does. The last snapshot is left in $snap.
 wait_text() {
-  local id=$1 pattern=$2 limit=${3:-15} snap t0
+  local id=$1 pattern=$2 limit=${3:-15} t0
   t0=$(now_ms)
   while :; do
     snap=$(spy)
-    if text_of "$snap" "$id" | grep -q -- "$pattern"; then printf '%s\n' "$snap"; return 0; fi
-    [ $(( $(now_ms) - t0 )) -ge $((limit * 1000)) ] && { printf '%s\n' "$snap"; return 1; }
+    text_of "$snap" "$id" | grep -q -- "$pattern" && return 0
+    [ $(( $(now_ms) - t0 )) -ge $((limit * 1000)) ] && return 1
     sleep 0.05
   done
 }
 
-# Waits until control ID has the keyboard focus (at most $2 s); prints the snapshot.
+# Waits until control ID has the keyboard focus (at most $2 s); fails when it
+# never does. The last snapshot is left in $snap.
 wait_focus() {
-  local id=$1 limit=${2:-10} snap t0
+  local id=$1 limit=${2:-10} t0
   t0=$(now_ms)
   while :; do
     snap=$(spy)
-    if [ "$(field "$(window_line "$snap")" focus)" = "$id" ]; then printf '%s\n' "$snap"; return 0; fi
-    [ $(( $(now_ms) - t0 )) -ge $((limit * 1000)) ] && { printf '%s\n' "$snap"; return 1; }
+    [ "$(field "$(window_line "$snap")" focus)" = "$id" ] && return 0
+    [ $(( $(now_ms) - t0 )) -ge $((limit * 1000)) ] && return 1
     sleep 0.05
   done
 }
