@@ -12,5 +12,9 @@ inline constexpr std::int64_t row_spacing_ns = 180'000'000;
 // last_post counts as no time passed.
 std::optional<std::int64_t> pacing_wait_ns(std::int64_t now_ns, std::int64_t last_post_ns);
 
-// Sleep() length for a wait of `ns`: a part of a millisecond counts as a whole one.
+// Sleep() takes 0xFFFFFFFF as "forever": the longest finite sleep is one less.
+inline constexpr std::uint32_t longest_sleep_ms = 0xFFFFFFFE;
+
+// Sleep() length for a wait of `ns`: a part of a millisecond counts as a whole
+// one; a wait beyond longest_sleep_ms is cut to it.
 std::uint32_t sleep_ms_for(std::int64_t ns);

@@ -111,6 +111,13 @@ std::string utf32_to_utf8(std::u32string_view text)
     return out;
 }
 
+std::string first_scalars(std::string_view text, std::size_t limit)
+{
+    std::u32string scalars = utf8_to_utf32(text);
+    if (scalars.size() > limit) scalars.resize(limit);
+    return utf32_to_utf8(scalars);
+}
+
 std::u16string text_to_wide(std::string_view text)
 {
     std::u16string out;

@@ -18,6 +18,10 @@ std::u16string text_to_wide(std::string_view text);
 std::u32string utf8_to_utf32(std::string_view text);
 std::string utf32_to_utf8(std::u32string_view text);
 
+// The first `limit` scalar values of the text, as valid UTF-8: malformed bytes
+// become U+FFFD first, so a cut never ends inside a sequence.
+std::string first_scalars(std::string_view text, std::size_t limit);
+
 // Splits at Unicode White_Space, drops empty pieces, joins with one blank.
 std::string collapse_whitespace(std::string_view text);
 

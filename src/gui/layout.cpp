@@ -42,7 +42,7 @@ int scale(std::uint32_t dpi, int n)
     return saturate(floor_div(std::int64_t{dpi} * n, 96));
 }
 
-std::uint32_t layout_dpi(std::uint32_t dpi) { return std::min(dpi, max_layout_dpi); }
+std::uint32_t layout_dpi(std::uint32_t dpi) { return std::clamp(dpi, min_layout_dpi, max_layout_dpi); }
 
 LayoutMetrics layout_metrics(std::uint32_t dpi, bool link_shown)
 {

@@ -30,9 +30,13 @@ struct Box {
 // s(n) for a DPI, computed wide enough for any DPI; a result beyond int saturates.
 int scale(std::uint32_t dpi, int n);
 
-// The largest DPI the geometry below follows (1024 times the design size); a
-// larger DPI is laid out as this one, so that every coordinate, and any sum or
-// difference of two, stays far inside int. Real screens stay below 500.
+// The DPIs the geometry below follows. Windows never goes below 96, and a
+// window's DPI read as 0 (a failed call) is laid out at 96, as at start-up:
+// below 3 DPI every length is 0 and the fixed one-pixel insets would put boxes
+// outside the card. Above 1024 times the design size a DPI is laid out as that
+// one, so that every coordinate, and any sum or difference of two, stays far
+// inside int. Real screens stay below 500.
+inline constexpr std::uint32_t min_layout_dpi = 96;
 inline constexpr std::uint32_t max_layout_dpi = 96u * 1024u;
 std::uint32_t layout_dpi(std::uint32_t dpi);
 

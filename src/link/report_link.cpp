@@ -46,15 +46,6 @@ bool is_driver_date(std::string_view text)
     return true;
 }
 
-// The first `limit` Unicode scalar values of the text. Going through UTF-32
-// also turns malformed bytes into U+FFFD, so the site always gets valid UTF-8.
-std::string first_scalars(std::string_view text, std::size_t limit)
-{
-    std::u32string scalars = utf8_to_utf32(text);
-    if (scalars.size() > limit) scalars.resize(limit);
-    return utf32_to_utf8(scalars);
-}
-
 void append_param(std::string& link, std::string_view name, std::string_view value)
 {
     link += '&';

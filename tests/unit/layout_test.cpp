@@ -148,11 +148,14 @@ TEST(LayoutMetrics, StaysOrderedAtAnyDpi)
             const ControlLayout c = control_layout(dpi, link, true);
             for (const Box& b : {c.header, c.message, c.link_box, c.footnote, c.button1, c.button2})
                 ASSERT_TRUE(inside(b, m.client_width, m.client_height));
-            // Below 3 DPI the rows have no height and their empty boxes sit a pixel low.
-            for (std::size_t i = 0; i < 6 && m.row_height > 0; ++i) {
+            for (std::size_t i = 0; i < 6; ++i) {
                 ASSERT_TRUE(inside(c.labels[i], m.card_rect));
                 ASSERT_TRUE(inside(c.values[i], m.card_rect));
                 ASSERT_LT(c.labels[i].x, c.values[i].x);
+            }
+            for (const Rect& line : separator_rects(dpi, m)) {
+                ASSERT_TRUE(line.left >= m.card_rect.left && line.right <= m.card_rect.right);
+                ASSERT_TRUE(line.top > m.card_rect.top && line.bottom < m.card_rect.bottom);
             }
             ASSERT_TRUE(inside(c.link_box, m.link_rect));
             ASSERT_LE(c.button1.x + c.button1.width, c.button2.x);
@@ -221,18 +224,24 @@ TEST(ControlLayout, LinkBoxIsCentredInItsBandWithIntegerHalving)
     EXPECT_EQ(control_layout(192, true, true).link_box, (Box{56, 672, 928, 40}));
 }
 
-TEST(ControlLayout, TinyDpisGiveEmptyBoxesNotNegativeOnes)
+TEST(ControlLayout, DpisBelow96AreLaidOutAt96)
 {
-    // At 3 DPI a row is s(34) = 1 pixel high, so row controls would be -1 high.
-    const ControlLayout c = control_layout(3, false, true);
-    for (std::size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(c.labels[i].height, 0);
-        EXPECT_EQ(c.values[i].height, 0);
+    // A window's DPI read as 0 must not put the row boxes and separators a pixel
+    // outside the card, as the fixed insets did when every length scaled to 0.
+    const ControlLayout at96 = control_layout(96, true, true);
+    const LayoutMetrics m96 = layout_metrics(96, true);
+    for (std::uint32_t dpi : {0u, 1u, 2u, 3u, 48u, 95u}) {
+        SCOPED_TRACE(testing::Message() << dpi << " dpi");
+        EXPECT_EQ(layout_dpi(dpi), 96u);
+        const ControlLayout c = control_layout(dpi, true, true);
+        EXPECT_EQ(c.labels, at96.labels);
+        EXPECT_EQ(c.values, at96.values);
+        EXPECT_EQ(c.button2, at96.button2);
+        const LayoutMetrics m = layout_metrics(dpi, true);
+        EXPECT_EQ(m.card_rect, m96.card_rect);
+        EXPECT_EQ(separator_rects(dpi, m), separator_rects(96, m96));
+        EXPECT_EQ(row_mark_geometry(dpi, m, 2).circle, row_mark_geometry(96, m96, 2).circle);
     }
-    const ControlLayout zero = control_layout(0, true, true);
-    EXPECT_EQ(zero.button1, (Box{}));
-    EXPECT_EQ(zero.values[5].width, 0);
-    EXPECT_EQ(zero.values[5].height, 0);
 }
 
 TEST(FontHeights, NegativeCharacterHeightsIn64Bits)
@@ -270,8 +279,6 @@ TEST(SeparatorRects, LinesBetweenRowsOnly)
         const int y = 124 + 68 * static_cast<int>(k + 1);
         EXPECT_EQ(at192[k], (Rect{72, y, 968, y + 2})) << k;
     }
-    // Below 96 DPI a line is still one pixel thick.
-    for (const Rect& r : separator_rects(48, layout_metrics(48, false))) EXPECT_EQ(r.bottom - r.top, 1);
 }
 
 TEST(RowMarkGeometry, ShapesAt96Dpi)

@@ -127,3 +127,22 @@ TEST(Decimal, WritesPlainDigits)
     EXPECT_EQ(decimal(1080), "1080");
     EXPECT_EQ(decimal(18446744073709551615ull), "18446744073709551615");
 }
+
+TEST(FirstScalars, CutsOnScalarBoundariesOnly)
+{
+    const struct Case {
+        std::string_view text;
+        std::size_t limit;
+        std::string_view cut;
+    } cases[] = {
+        {"", 3, ""},
+        {"abc", 0, ""},
+        {"abc", 2, "ab"},
+        {"abc", 3, "abc"},
+        {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", 2, "\xC3\xA9\xE2\x82\xAC"},  // U+00E9 U+20AC U+1F600
+        {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", 3, "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {"a\xE2\x82", 2, "a\xEF\xBF\xBD"},      // a truncated sequence counts as one U+FFFD per byte
+        {"\xFF\xFE" "b", 5, "\xEF\xBF\xBD\xEF\xBF\xBD" "b"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(first_scalars(c.text, c.limit), c.cut) << c.text << " " << c.limit;
+}
