@@ -4,7 +4,7 @@
 BUILD ?= build
 B := $(abspath $(BUILD))
 
-.PHONY: all deps build unit run test screenshots bench clean
+.PHONY: all deps build unit run test screenshots bench fuzz clean
 
 all: build
 
@@ -20,7 +20,7 @@ build: deps
 unit:
 	@scripts/deps.sh unit
 	@cmake -S . -B $(B)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQD_WINDOWS_BUILD_DIR=$(B)/windows >/dev/null
-	@cmake --build $(B)/native --target unit_tests
+	@cmake --build $(B)/native --target unit_tests fuzz_replays
 	@ctest --test-dir $(B)/native -L unit --output-on-failure
 
 test: build
@@ -34,6 +34,10 @@ screenshots: build
 
 bench: build
 	@scripts/bench.sh $(B)
+
+# QD_FUZZ_SECONDS per harness (default 60); see scripts/fuzz.sh.
+fuzz: deps
+	@scripts/fuzz.sh $(B)
 
 clean:
 	rm -rf $(B)

@@ -12,6 +12,7 @@ enable_testing()
 # Label "unit": what `make unit` runs, natively and in seconds.
 add_test(NAME native_unit COMMAND unit_tests)
 set_tests_properties(native_unit PROPERTIES LABELS unit)
+include(${CMAKE_SOURCE_DIR}/tests/fuzz/replay.cmake)
 
 # A second compiler's opinion on the portable code.
 find_program(CLANGXX clang++)

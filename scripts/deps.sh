@@ -5,7 +5,7 @@
 #   deps.sh unit   only what the native build and its unit tests need
 set -euo pipefail
 unit=(cmake ninja-build g++ googletest)
-packages=("${unit[@]}" clang g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+packages=("${unit[@]}" clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
           wine64 fonts-wine xvfb xdotool imagemagick x11-utils xclip unicode-data
           osslsigncode openssl)
 [ "${1:-}" = unit ] && packages=("${unit[@]}")

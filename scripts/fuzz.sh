@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# `make fuzz`: builds the libFuzzer harnesses (tests/fuzz) with clang under ASan
+# and UBSan in $B/fuzz, runs each in turn, and prints per harness its
+# executions, coverage and findings.
+#   QD_FUZZ_SECONDS  seconds per harness (default 60)
+#   QD_FUZZ_ONLY     harness names to run, separated by blanks (default: all)
+# The corpus each harness grows is kept in $B/fuzz/corpus/<harness>, on top of
+# the committed seeds in tests/fuzz/corpus/<harness>; a crashing input is
+# saved in $B/fuzz/findings/<harness>/. Exits non-zero when anything was found.
+set -euo pipefail
+B=$1
+src=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${QD_FUZZ_SECONDS:-60}
+out=$B/fuzz
+
+cmake -S "$src/tests/fuzz" -B "$out" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE= >/dev/null
+cmake --build "$out"
+harnesses=${QD_FUZZ_ONLY:-$(cat "$out/harnesses.txt")}
+
+printf '%-14s %14s %10s %8s %8s %9s\n' harness executions exec/s cov ft findings
+failed=0
+for h in $harnesses; do
+  mkdir -p "$out/corpus/$h" "$out/findings/$h"
+  log=$out/$h.log
+  # One harness at a time, niced: the machine is shared.
+  status=0
+  nice -n 10 "$out/$h" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$out/findings/$h/" "$out/corpus/$h" "$src/tests/fuzz/corpus/$h" >"$log" 2>&1 || status=$?
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+  findings=$(find "$out/findings/$h" -type f | wc -l)
+  printf '%-14s %14s %10s %8s %8s %9s\n' "$h" "${execs:-?}" "${speed:-?}" "${cov:-?}" "${ft:-?}" "$findings"
+  if [ "$status" -ne 0 ] || [ "$findings" -ne 0 ]; then
+    failed=1
+    grep -E 'invariant broken|runtime error|ERROR: ' "$log" | head -3 | sed 's/^/    /'
+    echo "    log: $log"
+  fi
+done
+exit $failed
