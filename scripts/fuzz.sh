@@ -4,6 +4,7 @@
 # executions, coverage and findings.
 #   QD_FUZZ_SECONDS  seconds per harness (default 60)
 #   QD_FUZZ_ONLY     harness names to run, separated by blanks (default: all)
+#   QD_FUZZ_MAX_LEN  the longest input libFuzzer makes (default: its own, 4096)
 # The corpus each harness grows is kept in $B/fuzz/corpus/<harness>, on top of
 # the committed seeds in tests/fuzz/corpus/<harness>; a crashing input is
 # saved in $B/fuzz/findings/<harness>/. Exits non-zero when anything was found.
@@ -25,7 +26,7 @@ for h in $harnesses; do
   # One harness at a time, niced: the machine is shared.
   status=0
   nice -n 10 "$out/$h" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$out/findings/$h/" "$out/corpus/$h" "$src/tests/fuzz/corpus/$h" >"$log" 2>&1 || status=$?
+    ${QD_FUZZ_MAX_LEN:+-max_len=$QD_FUZZ_MAX_LEN} -artifact_prefix="$out/findings/$h/" "$out/corpus/$h" "$src/tests/fuzz/corpus/$h" >"$log" 2>&1 || status=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
