@@ -10,7 +10,7 @@
 #include "checks/memory_win.h"
 #include "checks/processor.h"
 #include "checks/storage_win.h"
-#include "checks/win32_util.h"
+#include "checks/wide_win.h"
 
 namespace {
 

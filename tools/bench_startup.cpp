@@ -29,7 +29,8 @@
 #include <string>
 #include <vector>
 
-#include "checks/win32_util.h"
+#include "checks/owned_win.h"
+#include "checks/wide_win.h"
 
 namespace {
 

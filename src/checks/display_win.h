@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "checks/display.h"
-#include "checks/win32_util.h"
+#include "checks/platform_win.h"
 
 struct DisplayApi {
     // EnumDisplayDevicesW(nullptr, index, device, 0): the display devices in order.

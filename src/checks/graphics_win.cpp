@@ -1,8 +1,9 @@
 #include "checks/graphics.h"
 
 #include "checks/registry.h"
+#include "checks/owned_win.h"
 #include "checks/system_dll_win.h"
-#include "checks/win32_util.h"
+#include "checks/wide_win.h"
 
 #include <dxgi.h>
 

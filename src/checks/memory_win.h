@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "checks/memory.h"
-#include "checks/win32_util.h"
+#include "checks/platform_win.h"
 
 struct MemoryApi {
     // GetPhysicallyInstalledSystemMemory: the KiB in the memory slots.

@@ -1,6 +1,6 @@
 #include "checks/registry.h"
 
-#include "checks/win32_util.h"
+#include "checks/wide_win.h"
 
 std::optional<std::string> read_registry_text(RegistryRoot root, std::string_view subkey, std::string_view value_name)
 {

@@ -71,6 +71,8 @@ using RowPayload = std::variant<std::optional<std::string>,       // Processor
                                 std::optional<std::string_view>,  // Storage
                                 SettingsSnapshot>;                // Windows settings
 
+static_assert(std::variant_size_v<RowPayload> == row_count, "one payload alternative per row");
+
 struct RowMessage {
     RowPayload payload;
 };
@@ -87,7 +89,7 @@ RowMessage settings_row(SettingsSnapshot settings);
 // Moves the row's findings into the report, replacing the fields of that row.
 void take_row(ScanReport& report, RowMessage&& row);
 
-// Messages to the main window. WM_APP+1 carries an owned RowMessage in lParam.
-inline constexpr unsigned wm_scan_row = 0x8001;       // WM_APP+1
-inline constexpr unsigned wm_scan_finished = 0x8002;  // WM_APP+2
-inline constexpr unsigned wm_escape_key = 0x8003;     // WM_APP+3
+// The worker's messages to the main window (WM_APP+1 and WM_APP+2).
+// WM_APP+1 carries an owned RowMessage in lParam.
+inline constexpr unsigned wm_scan_row = 0x8001;
+inline constexpr unsigned wm_scan_finished = 0x8002;

@@ -1,4 +1,4 @@
-#include "checks/scan.h"
+#include "checks/scan_win.h"
 
 #include <utility>
 
@@ -8,8 +8,8 @@
 #include "checks/pacing.h"
 #include "checks/processor.h"
 #include "checks/settings.h"
+#include "checks/owned_win.h"
 #include "checks/storage_win.h"
-#include "checks/win32_util.h"
 
 namespace {
 

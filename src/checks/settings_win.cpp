@@ -3,10 +3,8 @@
 #include "checks/graphics.h"
 #include "checks/memory_win.h"
 #include "checks/registry.h"
+#include "checks/owned_win.h"
 #include "checks/system_dll_win.h"
-#include "checks/win32_util.h"
-
-#include <powrprof.h>  // needs <windows.h> first
 
 namespace {
 

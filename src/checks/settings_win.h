@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "checks/settings.h"
-#include "checks/win32_util.h"
+#include "checks/platform_win.h"
 
 struct PowerApi {
     // GetSystemPowerStatus.

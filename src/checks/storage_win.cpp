@@ -2,7 +2,8 @@
 
 #include <cstddef>
 
-#include <winioctl.h>  // after <windows.h>
+#include "checks/owned_win.h"
+#include "checks/wide_win.h"
 
 namespace {
 

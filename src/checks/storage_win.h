@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "checks/storage.h"
-#include "checks/win32_util.h"
+#include "checks/platform_win.h"
 
 struct StorageApi {
     // CreateFileW of "\\.\PhysicalDriveN" for queries only: INVALID_HANDLE_VALUE when it fails.

@@ -1,8 +1,8 @@
 // Functions of Windows DLLs that the program loads itself, taken only from the
 // System32 folder: never from the exe's own folder, where a downloaded file of
-// the same name could be waiting. Include only from *_win.cpp files.
+// the same name could be waiting. Include only from *_win.cpp and *_win.h files.
 #pragma once
-#include <windows.h>
+#include "checks/platform_win.h"
 
 #include <type_traits>
 

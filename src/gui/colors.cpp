@@ -1,5 +1,7 @@
 #include "gui/colors.h"
 
+#include "gui/window_ids.h"
+
 RoleColors role_colors(std::intptr_t role)
 {
     // The user-data slot can hold anything another piece of code put there;
@@ -15,10 +17,10 @@ RoleColors role_colors(std::intptr_t role)
     }
 }
 
-ButtonColors button_colors(int control_id, bool pressed)
+ButtonColors button_colors(int id, bool pressed)
 {
     // Button 1 carries the main action in the accent colour; any other button is quiet.
-    if (control_id == 1) return {pressed ? palette::accent_pressed : palette::accent, palette::on_accent};
+    if (id == control_id::primary) return {pressed ? palette::accent_pressed : palette::accent, palette::on_accent};
     return {pressed ? palette::dim : palette::line, palette::text};
 }
 

@@ -2,8 +2,6 @@
 #pragma once
 #include <cstdint>
 
-#include "gui/phases.h"
-
 // COLORREF values, 0x00BBGGRR.
 namespace palette {
 inline constexpr std::uint32_t window = 0x001C1C1C;
@@ -15,7 +13,22 @@ inline constexpr std::uint32_t muted = 0x00A2A7A6;
 inline constexpr std::uint32_t accent = 0x008AD39F;
 inline constexpr std::uint32_t accent_pressed = 0x00A4E3B7;
 inline constexpr std::uint32_t on_accent = 0x00142017;
+// The title bar: the window's own background behind the text colour.
+inline constexpr std::uint32_t caption = window;
+inline constexpr std::uint32_t caption_text = text;
 }  // namespace palette
+
+// The number kept in each child control's user-data slot: selects its colours
+// and, for row values, records the row's state.
+enum class ColorRole : std::uint8_t {
+    Plain = 0,
+    Footnote = 1,
+    RowLabel = 2,
+    ValuePending = 3,
+    ValueFound = 4,
+    ValueMissing = 5,
+    LinkBox = 6,
+};
 
 enum class BrushKind : std::uint8_t { Window, Card, Line };
 
@@ -32,7 +45,7 @@ struct ButtonColors {
     std::uint32_t fill = 0;
     std::uint32_t caption = 0;
 };
-ButtonColors button_colors(int control_id, bool pressed);
+ButtonColors button_colors(int id, bool pressed);
 
 // Which mark a row's value role draws.
 enum class RowMark : std::uint8_t { Pending, Found, Missing };

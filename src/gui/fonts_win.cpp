@@ -1,7 +1,9 @@
-// Fonts per DPI, the thread's brushes, and handing both to the window.
+#include "gui/fonts_win.h"
+
 #include "gui/colors.h"
 #include "gui/layout.h"
-#include "gui/window.h"
+#include "gui/window_ids.h"
+#include "checks/scan_types.h"
 
 namespace {
 
@@ -21,19 +23,21 @@ void set_font(HWND window, int id, const UniqueFont& font)
     send_to_control(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
 }
 
-// Only this function gives the window icons of its own, so the icon that
-// WM_SETICON hands back is one it loaded for the previous DPI: destroy it.
-// (Icons loaded at a chosen size are not shared and are not freed by the system.)
-void set_icon(HWND window, HMODULE module, WPARAM kind, int metric, std::uint32_t dpi)
+// Icons loaded at a chosen size are not shared: the window's owner destroys
+// them, here when they are replaced and otherwise with the WindowIcons.
+void set_icon(HWND window, HMODULE module, WPARAM kind, int metric, std::uint32_t dpi, UniqueIcon& owned)
 {
     const int size = GetSystemMetricsForDpi(metric, dpi);
-    HANDLE icon = LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
-    if (icon == nullptr) return;
-    const LRESULT previous = SendMessageW(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
-    if (previous != 0 && previous != reinterpret_cast<LRESULT>(icon)) DestroyIcon(reinterpret_cast<HICON>(previous));
+    UniqueIcon icon(static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    if (!icon) return;
+    SendMessageW(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon.get()));
+    owned = std::move(icon);  // the window no longer uses the old one
 }
 
-// The thread's three brushes; made together, never deleted.
+// The thread's three brushes; made together, never deleted. They live outside
+// the WindowState because controls ask for them (WM_CTLCOLORSTATIC) from inside
+// calls made while a handler holds the state, and the class background needs
+// one before the state exists.
 struct BrushSet {
     HBRUSH window = nullptr;
     HBRUSH card = nullptr;
@@ -66,14 +70,6 @@ FontSet create_font_set(std::uint32_t dpi)
     return fonts;
 }
 
-void delete_font_set(FontSet& fonts)
-{
-    fonts.title_font.reset();
-    fonts.body_font.reset();
-    fonts.strong_font.reset();
-    fonts.small_font.reset();
-}
-
 void apply_fonts(HWND window, const FontSet& fonts, std::uint32_t dpi)
 {
     set_font(window, control_id::header, fonts.title_font);
@@ -89,11 +85,14 @@ void apply_fonts(HWND window, const FontSet& fonts, std::uint32_t dpi)
 
     const int margin = link_box_margin(dpi);
     send_to_control(window, control_id::link_box, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+}
 
+void apply_icons(HWND window, WindowIcons& icons, std::uint32_t dpi)
+{
     HMODULE module = GetModuleHandleW(nullptr);
     if (module == nullptr) return;
-    set_icon(window, module, ICON_SMALL, SM_CXSMICON, dpi);
-    set_icon(window, module, ICON_BIG, SM_CXICON, dpi);
+    set_icon(window, module, ICON_SMALL, SM_CXSMICON, dpi, icons.small_icon);
+    set_icon(window, module, ICON_BIG, SM_CXICON, dpi, icons.big_icon);
 }
 
 HBRUSH window_brush() { return brush_set().window; }

@@ -1,15 +1,15 @@
 // Program entry: sets the window up in one straight sequence, starts the scan,
 // runs the message loop and tears down. The exit code is always 0.
-#include <windows.h>
-
 #include <objbase.h>
 
 #include <cstdlib>
 
-#include "checks/scan.h"
-#include "checks/win32_util.h"
+#include "checks/owned_win.h"
+#include "checks/scan_win.h"
+#include "gui/controls_win.h"
 #include "gui/layout.h"
-#include "gui/window.h"
+#include "gui/window_state_win.h"
+#include "gui/window_win.h"
 
 namespace {
 
@@ -39,9 +39,25 @@ void centre_in(HWND window, const Rect& work)
 // list is first built); the window is already gone, so the user waits for nothing.
 constexpr DWORD scan_finish_wait_ms = 5000;
 
+// COM for this thread, as a single-threaded apartment, for as long as the
+// guard lives; uninitialised only when the initialisation succeeded.
+class ComApartment {
+public:
+    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment()
+    {
+        if (initialised_) CoUninitialize();
+    }
+
+private:
+    bool initialised_;
+};
+
 void run()
 {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);  // the shell call runs on this thread
+    const ComApartment com;  // the shell call runs on this thread
     HMODULE module = GetModuleHandleW(nullptr);
     if (module == nullptr) return;
     if (register_main_window_class(module) == 0) return;

@@ -1,11 +1,15 @@
-// Painting of the main window and its owner-drawn buttons, and the colours
-// the controls ask for. Nothing here needs the window state: everything comes
-// from the controls (visibility, colour role, caption, font) and the DPI.
+// Nothing here needs the window state: everything comes from the controls
+// (visibility, colour role, caption, font) and the DPI.
+#include "gui/paint_win.h"
+
 #include <array>
 
+#include "checks/owned_win.h"
+#include "checks/scan_types.h"
 #include "gui/colors.h"
+#include "gui/fonts_win.h"
 #include "gui/layout.h"
-#include "gui/window.h"
+#include "gui/window_ids.h"
 
 namespace {
 

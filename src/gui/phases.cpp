@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "checks/text.h"
+#include "gui/window_ids.h"
 #include "link/report_link.h"
 
 namespace {
@@ -186,9 +187,9 @@ TickDecision on_tick(const UiPhase& phase)
 
 HandOffAction button_action(const UiPhase& phase, int button_id)
 {
-    if (button_id != 1 && button_id != 2) return HandOffAction::None;
+    if (button_id != control_id::primary && button_id != control_id::secondary) return HandOffAction::None;
     const PhaseView view = phase_view(phase);
-    return button_id == 1 ? view.primary_action : view.secondary_action;
+    return button_id == control_id::primary ? view.primary_action : view.secondary_action;
 }
 
 HandOffAction escape_action(const UiPhase& phase)
@@ -201,7 +202,8 @@ HandOffAction escape_action(const UiPhase& phase)
 
 int enter_button(int focused_control_id)
 {
-    return focused_control_id == 1 || focused_control_id == 2 ? focused_control_id : 1;
+    const bool button = focused_control_id == control_id::primary || focused_control_id == control_id::secondary;
+    return button ? focused_control_id : control_id::primary;
 }
 
 bool open_link_short_form(const UiPhase& phase)

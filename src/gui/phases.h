@@ -28,18 +28,6 @@ UiPhase open_failed_phase(bool copied);
 // What a button does. None (255) hides the button.
 enum class HandOffAction : std::uint8_t { OpenLink = 0, CancelOpen = 1, CopyLink = 2, CloseApp = 3, None = 255 };
 
-// The number kept in each child control's user-data slot: selects its colours
-// and, for row values, records the row's state.
-enum class ColorRole : std::uint8_t {
-    Plain = 0,
-    Footnote = 1,
-    RowLabel = 2,
-    ValuePending = 3,
-    ValueFound = 4,
-    ValueMissing = 5,
-    LinkBox = 6,
-};
-
 struct PhaseView {
     std::string message;
     std::string_view primary_caption;

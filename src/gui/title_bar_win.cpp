@@ -1,7 +1,5 @@
 #include "gui/title_bar_win.h"
 
-#include <dwmapi.h>  // the function's type only: nothing is linked from it
-
 #include <type_traits>
 
 #include "checks/system_dll_win.h"
@@ -28,8 +26,8 @@ void set_dark_title_bar(HWND window)
     const WindowAttributeCall set_attribute = window_attribute_call();
     if (set_attribute == nullptr) return;
     const DWORD dark = TRUE;
-    const COLORREF caption = palette::window;
-    const COLORREF caption_text = palette::text;
+    const COLORREF caption = palette::caption;
+    const COLORREF caption_text = palette::caption_text;
     set_attribute(window, dwm_use_immersive_dark_mode, &dark, sizeof(dark));
     set_attribute(window, dwm_caption_color, &caption, sizeof(caption));
     set_attribute(window, dwm_text_color, &caption_text, sizeof(caption_text));

@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "checks/win32_util.h"
+#include "checks/wide_win.h"
 
 namespace {
 

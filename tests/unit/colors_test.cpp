@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "gui/window_ids.h"
+
 namespace {
 
 // COLORREF packs red in the low byte.
@@ -64,9 +66,13 @@ TEST(ButtonColors, PrimaryIsAccentOthersAreQuiet)
         std::uint32_t fill, caption;
     };
     const Case cases[] = {
-        {1, false, palette::accent, palette::on_accent}, {1, true, palette::accent_pressed, palette::on_accent},
-        {2, false, palette::line, palette::text},        {2, true, palette::dim, palette::text},
-        {0, false, palette::line, palette::text},        {3, true, palette::dim, palette::text},
+        {control_id::primary, false, palette::accent, palette::on_accent},
+        {control_id::primary, true, palette::accent_pressed, palette::on_accent},
+        {control_id::secondary, false, palette::line, palette::text},
+        {control_id::secondary, true, palette::dim, palette::text},
+        {control_id::header, false, palette::line, palette::text},
+        {0, false, palette::line, palette::text},
+        {3, true, palette::dim, palette::text},
     };
     for (const Case& c : cases) {
         const ButtonColors colors = button_colors(c.id, c.pressed);

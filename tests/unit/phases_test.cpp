@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/window_ids.h"
 #include "link/report_link.h"
 #include "sample_findings.h"
 #include "site_origin.h"
@@ -156,9 +157,10 @@ TEST(EventDecisions, EveryPhase)
         if (c.tick == TickStep::Apply) {
             EXPECT_EQ(tick.phase, c.after_tick) << describe(tick.phase);
         }
-        EXPECT_EQ(button_action(c.phase, 1), c.button1);
-        EXPECT_EQ(button_action(c.phase, 2), c.button2);
-        for (int other : {0, 3, 100, 131, -1}) EXPECT_EQ(button_action(c.phase, other), None) << other;
+        EXPECT_EQ(button_action(c.phase, control_id::primary), c.button1);
+        EXPECT_EQ(button_action(c.phase, control_id::secondary), c.button2);
+        for (int other : {0, 3, control_id::header, control_id::link_box, -1})
+            EXPECT_EQ(button_action(c.phase, other), None) << other;
         EXPECT_EQ(escape_action(c.phase), c.escape);
         EXPECT_EQ(open_link_short_form(c.phase), c.short_form);
         EXPECT_EQ(phase_after_cancel(c.phase), c.after_cancel) << describe(phase_after_cancel(c.phase));
@@ -168,7 +170,10 @@ TEST(EventDecisions, EveryPhase)
 
 TEST(EventDecisions, EnterPressesTheFocusedButtonElseButton1)
 {
-    const std::pair<int, int> cases[] = {{1, 1}, {2, 2}, {0, 1}, {131, 1}, {130, 1}, {3, 1}, {-1, 1}, {INT_MIN, 1}};
+    using namespace control_id;
+    const std::pair<int, int> cases[] = {{primary, primary}, {secondary, secondary}, {0, primary},
+                                         {link_box, primary}, {message, primary},    {3, primary},
+                                         {-1, primary},       {INT_MIN, primary}};
     for (const auto& [focused, pressed] : cases) EXPECT_EQ(enter_button(focused), pressed) << focused;
 }
 

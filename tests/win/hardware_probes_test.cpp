@@ -5,11 +5,11 @@
 #include "checks/graphics.h"
 #include "checks/memory_win.h"
 #include "checks/processor.h"
+#include "checks/owned_win.h"
 #include "checks/storage_win.h"
-#include "checks/win32_util.h"
+#include "checks/wide_win.h"
 #include "registry_override.h"
 
-#include <winioctl.h>
 #include <dxgi.h>
 
 #include <gtest/gtest.h>

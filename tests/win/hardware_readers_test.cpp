@@ -5,7 +5,7 @@
 // the call, the right query, every handle closed).
 #include "checks/display_win.h"
 #include "checks/memory_win.h"
-#include "checks/scan.h"
+#include "checks/scan_win.h"
 #include "checks/settings_win.h"
 #include "checks/storage_win.h"
 

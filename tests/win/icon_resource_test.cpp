@@ -1,7 +1,7 @@
 // The icon group of quellix-detect.exe as the system's icon loader sees it:
 // for every size the loader picks the image made for that size, decodes it
 // (DIB or PNG) and keeps its transparency.
-#include "checks/win32_util.h"
+#include "checks/owned_win.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +16,7 @@ struct ModuleTraits {
     static type empty() { return nullptr; }
     static void close(type m) { FreeLibrary(m); }
 };
-struct IconTraits {
-    using type = HICON;
-    static type empty() { return nullptr; }
-    static void close(type i) { DestroyIcon(i); }
-};
 using UniqueModule = Owned<ModuleTraits>;
-using UniqueIcon = Owned<IconTraits>;
 using UniqueBitmap = Owned<GdiTraits<HBITMAP>>;
 
 // quellix-detect.exe is built into the same folder as this test program.

@@ -1,5 +1,6 @@
 // The owning wrapper: releases exactly once, on every path.
-#include "checks/win32_util.h"
+#include "checks/owned_win.h"
+#include "checks/wide_win.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Registry values that the Wine tests write into their own prefix.
 #pragma once
-#include <windows.h>
+#include "checks/platform_win.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "checks/win32_util.h"
+#include "checks/owned_win.h"
 
 // Writes a REG_SZ value, making the key when it is missing.
 inline void write_registry_text(HKEY root, const std::wstring& subkey, const wchar_t* value_name, const std::wstring& text)

@@ -1,7 +1,7 @@
 // read_registry_text / read_registry_dword against Wine's real registry, on
 // values this test writes into its own prefix.
 #include "checks/registry.h"
-#include "checks/win32_util.h"
+#include "checks/owned_win.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "checks/registry.h"
-#include "checks/win32_util.h"
+#include "checks/wide_win.h"
 #include "registry_override.h"
 
 namespace {

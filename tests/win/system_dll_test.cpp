@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <dwmapi.h>
 #include <dxgi.h>
-#include <powrprof.h>
 
 #include <cwctype>
 #include <string>

@@ -1,7 +1,13 @@
 // The main window against real Win32 windows under Wine: the state slot, fonts
 // and brushes, putting phases on the screen, the window procedure's handlers,
 // the hand-off actions (with the shell replaced) and the dialog keys.
-#include "gui/window.h"
+#include "gui/colors.h"
+#include "gui/controls_win.h"
+#include "gui/fonts_win.h"
+#include "gui/hand_off_win.h"
+#include "gui/window_ids.h"
+#include "gui/window_state_win.h"
+#include "gui/window_win.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "checks/scan.h"
-#include "checks/win32_util.h"
-#include "gui/colors.h"
+#include "checks/scan_win.h"
+#include "checks/wide_win.h"
 #include "gui/title_bar_win.h"
-#include "link/hand_off.h"
 #include "link/report_link.h"
 
 namespace {
@@ -82,12 +86,12 @@ RECT client_rect_of(HWND window, HWND control)
 // test can also have it do something to the window while "the shell" runs.
 struct FakeShell {
     std::intptr_t result = 42;
-    std::vector<std::wstring> links;
+    std::vector<std::string> links;
     void (*during_call)() = nullptr;
 };
 FakeShell* fake_shell = nullptr;
 
-std::intptr_t fake_shell_open(const wchar_t* link)
+std::intptr_t fake_shell_open(std::string_view link)
 {
     fake_shell->links.emplace_back(link);
     if (fake_shell->during_call != nullptr) fake_shell->during_call();
@@ -148,13 +152,14 @@ protected:
         SetForegroundWindow(window);
         focus_default_button(window);
         fake_shell = &shell;
-        set_shell_open(fake_shell_open);
+        StateGuard state;
+        ASSERT_TRUE(state);
+        state->browser_open = fake_shell_open;
     }
     void TearDown() override
     {
         set_window_attribute_call(nullptr);
         attribute_calls = nullptr;
-        set_shell_open(nullptr);
         fake_shell = nullptr;
         if (IsWindow(window)) DestroyWindow(window);
         take_out_window_state();
@@ -267,7 +272,7 @@ TEST(FontSet, HeightsWeightsAndFaceAtEachDpi)
     }
 }
 
-TEST(FontSet, FontsAreDeletedByTheSetAndByDeleteFontSet)
+TEST(FontSet, FontsAreDeletedByTheSetAndAMoveHandsThemOver)
 {
     HGDIOBJ made[4];
     {
@@ -282,11 +287,12 @@ TEST(FontSet, FontsAreDeletedByTheSetAndByDeleteFontSet)
 
     FontSet fonts = create_font_set(120);
     HGDIOBJ body = fonts.body_font.get();
-    FontSet moved = std::move(fonts);  // a move hands the fonts over, deleting nothing
-    EXPECT_TRUE(gdi_object_alive(body));
-    delete_font_set(moved);
+    {
+        const FontSet moved = std::move(fonts);  // a move hands the fonts over, deleting nothing
+        EXPECT_TRUE(gdi_object_alive(body));
+        EXPECT_FALSE(fonts.body_font);
+    }
     EXPECT_FALSE(gdi_object_alive(body));
-    EXPECT_FALSE(moved.body_font);
 }
 
 TEST(BrushSet, ThreeBrushesOfThePaletteMadeOnceAndKept)
@@ -357,13 +363,13 @@ TEST_F(MainWindowTest, ControlsAreCreatedWithTheirTextsAndRoles)
     };
     const std::string ellipsis = u8(u8"\u2026");
     const Case cases[] = {
-        {100, u8(u8"Scanning your PC\u2026"), 0},
-        {110, "Processor", 2},
-        {115, "Windows settings", 2},
-        {120, ellipsis, 3},
-        {125, ellipsis, 3},
-        {131, "", 6},
-        {132, u8(u8"Reads hardware and Windows settings only. Changes nothing.\r\nSends nothing \u2014 it only opens ") +
+        {control_id::header, u8(u8"Scanning your PC\u2026"), 0},
+        {control_id::first_label, "Processor", 2},
+        {control_id::first_label + 5, "Windows settings", 2},
+        {control_id::first_value, ellipsis, 3},
+        {control_id::first_value + 5, ellipsis, 3},
+        {control_id::link_box, "", 6},
+        {control_id::footnote, u8(u8"Reads hardware and Windows settings only. Changes nothing.\r\nSends nothing \u2014 it only opens ") +
                   std::string(site_host()) + ".",
          1},
     };
@@ -518,14 +524,14 @@ TEST_F(MainWindowTest, RowMessagesSetTheValueTextAndRole)
     two.game_mode = TriState::Off;
     two.os_build = 22631;
     const Case cases[] = {
-        {processor_row("Acme(R) Core 8-Core"), 120, "Acme(R) Core 8-Core", 4},
-        {graphics_row(std::nullopt), 121, "not found", 5},
-        {memory_row(16), 122, "16 GB", 4},
-        {display_row(DisplaySize{1920, 1080}, 144), 123, u8(u8"1920 \u00D7 1080 @ 144 Hz"), 4},
-        {storage_row("hdd"), 124, "Hard drive (HDD)", 4},
-        {settings_row(none), 125, "not found", 5},
-        {settings_row(two), 125, "2 checked", 4},  // a second message for a row replaces the first
-        {display_row(std::nullopt, std::nullopt), 123, "not found", 5},
+        {processor_row("Acme(R) Core 8-Core"), control_id::first_value + 0, "Acme(R) Core 8-Core", 4},
+        {graphics_row(std::nullopt), control_id::first_value + 1, "not found", 5},
+        {memory_row(16), control_id::first_value + 2, "16 GB", 4},
+        {display_row(DisplaySize{1920, 1080}, 144), control_id::first_value + 3, u8(u8"1920 \u00D7 1080 @ 144 Hz"), 4},
+        {storage_row("hdd"), control_id::first_value + 4, "Hard drive (HDD)", 4},
+        {settings_row(none), control_id::first_value + 5, "not found", 5},
+        {settings_row(two), control_id::first_value + 5, "2 checked", 4},  // a second message for a row replaces the first
+        {display_row(std::nullopt, std::nullopt), control_id::first_value + 3, "not found", 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -549,8 +555,8 @@ TEST_F(MainWindowTest, ARowMessageThatFindsTheStateInUseIsDroppedUnread)
         ASSERT_TRUE(held);
         send_row(memory_row(32));
     }
-    EXPECT_EQ(text(122), u8(u8"\u2026"));
-    EXPECT_EQ(role_of(item(122)), 3);
+    EXPECT_EQ(text(control_id::first_value + 2), u8(u8"\u2026"));
+    EXPECT_EQ(role_of(item(control_id::first_value + 2)), static_cast<LONG_PTR>(ColorRole::ValuePending));
     StateGuard state;
     EXPECT_FALSE(state->report.memory_gb);
 }
@@ -634,7 +640,7 @@ TEST_F(MainWindowTest, OpenLinkStoresTheLinkItOpensWithTheFormThePhaseAsks)
         hand_off(window, HandOffAction::OpenLink);
         const std::string expected = build_report_link(report, c.short_form);
         ASSERT_EQ(shell.links.size(), 1u);
-        EXPECT_EQ(shell.links[0], to_wide(expected));
+        EXPECT_EQ(shell.links[0], expected);
         EXPECT_EQ(phase(), c.to);
         StateGuard state;
         EXPECT_EQ(state->link, expected);
@@ -662,7 +668,7 @@ TEST_F(MainWindowTest, TheStateIsFreeDuringTheShellCallAndASecondOpenWaitsForNon
     shell.during_call = row_during_shell_call;
     click(control_id::primary);
     EXPECT_EQ(shell.links.size(), 1u);  // one browser, not two
-    EXPECT_EQ(text(122), "64 GB");      // the row went through during the call
+    EXPECT_EQ(text(control_id::first_value + 2), "64 GB");  // the row went through during the call
     EXPECT_EQ(phase(), opened_phase(false, 3));
 }
 
@@ -871,10 +877,10 @@ TEST_F(MainWindowTest, OwnerDrawnButtonsTakeThePaletteAndShowPressAndFocus)
         COLORREF fill;
     };
     const Case cases[] = {
-        {1, 0, RGB(159, 211, 138)},
-        {1, ODS_SELECTED, RGB(183, 227, 164)},
-        {2, 0, RGB(48, 48, 48)},
-        {2, ODS_SELECTED, RGB(58, 58, 58)},
+        {control_id::primary, 0, RGB(159, 211, 138)},
+        {control_id::primary, ODS_SELECTED, RGB(183, 227, 164)},
+        {control_id::secondary, 0, RGB(48, 48, 48)},
+        {control_id::secondary, ODS_SELECTED, RGB(58, 58, 58)},
     };
     set_phase(open_countdown_phase(false, 3));
     ButtonPicture picture;
@@ -886,12 +892,12 @@ TEST_F(MainWindowTest, OwnerDrawnButtonsTakeThePaletteAndShowPressAndFocus)
         EXPECT_EQ(picture.at(2, 18), RGB(28, 28, 28));          // no ring without the focus
         EXPECT_EQ(picture.at(121, 18), RGB(28, 28, 28));        // the body stops 3 short of the right edge
     }
-    EXPECT_EQ(picture.draw(window, item(1), ODT_BUTTON, 1, ODS_FOCUS), TRUE);
+    EXPECT_EQ(picture.draw(window, item(control_id::primary), ODT_BUTTON, control_id::primary, ODS_FOCUS), TRUE);
     EXPECT_EQ(picture.at(1, 18), RGB(241, 241, 239));  // the focus ring, inset by 1
     EXPECT_EQ(picture.at(8, 18), RGB(159, 211, 138));
 
     // Anything but a button is left alone.
-    EXPECT_EQ(picture.draw(window, item(100), ODT_STATIC, 100, 0), FALSE);
+    EXPECT_EQ(picture.draw(window, item(control_id::header), ODT_STATIC, control_id::header, 0), FALSE);
     EXPECT_EQ(picture.at(8, 18), RGB(255, 255, 255));
 }
 

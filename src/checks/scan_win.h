@@ -1,14 +1,17 @@
 // The scan worker: runs the scan once on its own thread and reports each row
 // to the window by posting it. Include only from *_win.cpp files.
 #pragma once
-#include <windows.h>
+#include "checks/platform_win.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "checks/scan_types.h"
-#include "checks/win32_util.h"
+#include "checks/owned_win.h"
+
+static_assert(wm_scan_row == WM_APP + 1);
+static_assert(wm_scan_finished == WM_APP + 2);
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002

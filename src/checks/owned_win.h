@@ -1,13 +1,9 @@
-// Small Win32 helpers shared by the readers and the window: owned handles and
-// the UTF-8 <-> UTF-16 crossing. Include only from *_win.cpp files.
+// Owners for Win32 handles and GDI/COM objects: each releases what it holds
+// exactly once, on every path. Include only from *_win.cpp and *_win.h files.
 #pragma once
-#include <windows.h>
-
-#include <string>
-#include <string_view>
 #include <utility>
 
-#include "checks/text.h"
+#include "checks/platform_win.h"
 
 // Owns one Win32 resource. Traits give the type, its empty value and its release.
 // Copies are deleted (a copy would release twice); moves hand the resource over.
@@ -79,6 +75,11 @@ struct GdiTraits {
     static type empty() { return nullptr; }
     static void close(type h) { DeleteObject(h); }
 };
+struct IconTraits {  // icons loaded at a chosen size: not shared, so ours to destroy
+    using type = HICON;
+    static type empty() { return nullptr; }
+    static void close(type h) { DestroyIcon(h); }
+};
 template <typename I>
 struct ComTraits {
     using type = I*;
@@ -94,6 +95,7 @@ using UniqueGlobal = Owned<GlobalTraits>;
 using UniqueFont = Owned<GdiTraits<HFONT>>;
 using UniqueBrush = Owned<GdiTraits<HBRUSH>>;
 using UniquePen = Owned<GdiTraits<HPEN>>;
+using UniqueIcon = Owned<IconTraits>;
 template <typename I>
 using ComPtr = Owned<ComTraits<I>>;
 
@@ -112,20 +114,3 @@ private:
     HDC dc_;
     HGDIOBJ previous_;
 };
-
-// UTF-8 to NUL-terminated UTF-16 for a Windows call.
-inline std::wstring to_wide(std::string_view text)
-{
-    const std::u16string u = text_to_wide(text);
-    return std::wstring(u.begin(), u.end());
-}
-
-// UTF-16 buffer (up to its first NUL or `capacity` units) to UTF-8.
-inline std::string from_wide(const wchar_t* units, std::size_t capacity)
-{
-    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
-    std::size_t n = 0;
-    while (n < capacity && units[n] != 0) ++n;
-    const std::u16string u(units, units + n);
-    return wide_to_text(u.data(), u.size());
-}

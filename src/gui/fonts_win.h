@@ -1,0 +1,34 @@
+// The window's fonts and icons for one DPI, and the thread's brushes.
+// Include only from *_win.cpp and *_win.h files.
+#pragma once
+#include <cstdint>
+
+#include "checks/owned_win.h"
+
+// The four fonts of the window for one DPI; a font that could not be made is empty.
+struct FontSet {
+    UniqueFont title_font;   // header
+    UniqueFont body_font;    // row labels, message line, link box
+    UniqueFont strong_font;  // row values, buttons
+    UniqueFont small_font;   // footnote
+};
+
+FontSet create_font_set(std::uint32_t dpi);
+
+// Hands the fonts to the controls and the link box its margins for `dpi`.
+void apply_fonts(HWND window, const FontSet& fonts, std::uint32_t dpi);
+
+// The window's own small (title bar) and big (taskbar, Alt+Tab) icons.
+struct WindowIcons {
+    UniqueIcon small_icon;
+    UniqueIcon big_icon;
+};
+
+// Loads icon 1 at the sizes `dpi` asks for and gives them to the window; the
+// icons they replace are destroyed. An icon that cannot be loaded keeps the old one.
+void apply_icons(HWND window, WindowIcons& icons, std::uint32_t dpi);
+
+// The brushes of the user-interface thread, made together on first use and never deleted.
+HBRUSH window_brush();
+HBRUSH card_brush();
+HBRUSH line_brush();

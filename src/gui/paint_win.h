@@ -1,0 +1,8 @@
+// Painting of the main window and its owner-drawn buttons, and the colours
+// the controls ask for. Include only from *_win.cpp and *_win.h files.
+#pragma once
+#include "checks/platform_win.h"
+
+void paint_main_window(HWND window);
+LRESULT draw_button(const DRAWITEMSTRUCT& item);
+LRESULT control_colors(HDC dc, HWND control);
