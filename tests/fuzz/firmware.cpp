@@ -15,14 +15,16 @@ bool plausible(const std::optional<std::uint32_t>& speed) { return !speed || (*s
 
 void check_memory_size(std::uint64_t kib)
 {
-    const GibCount count = kib_to_gb(kib);
-    FUZZ_CHECK(count.valid == (count.gib >= 1 && count.gib <= 4096));
-    if (count.valid) {
-        // The nearest whole GiB: within half a GiB of the size, halves rounded up.
-        const std::int64_t diff = static_cast<std::int64_t>(kib) - std::int64_t{count.gib} * 1048576;
+    const std::optional<std::uint32_t> gib = memory_gb_from_kib(kib);
+    if (gib) {
+        // The nearest whole GiB, from 1 to 4096: within half a GiB of the size, halves rounded up.
+        FUZZ_CHECK(*gib >= 1 && *gib <= 4096);
+        const std::int64_t diff = static_cast<std::int64_t>(kib) - std::int64_t{*gib} * 1048576;
         FUZZ_CHECK(diff >= -524288 && diff < 524288);
+    } else {
+        // Absent exactly when the nearest whole GiB is 0 or above 4096.
+        FUZZ_CHECK(kib < 524288 || kib >= 4096ull * 1048576 + 524288);
     }
-    FUZZ_CHECK(memory_gb_from_kib(kib) == (count.valid ? std::optional<std::uint32_t>(count.gib) : std::nullopt));
 }
 
 }  // namespace
