@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "checks/display_win.h"
-#include "checks/graphics.h"
+#include "checks/graphics_win.h"
 #include "checks/memory_win.h"
 #include "checks/processor.h"
 #include "checks/storage_win.h"

@@ -43,5 +43,4 @@ using RegistryTextReader = std::function<std::optional<std::string>(const std::s
 std::optional<std::string> find_driver_date(const std::optional<std::string>& graphics_name,
                                             const RegistryTextReader& read_text);
 
-std::optional<std::string> probe_graphics();
 std::optional<std::string> probe_driver_date(const std::optional<std::string>& graphics_name);

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "checks/display_win.h"
-#include "checks/graphics.h"
+#include "checks/graphics_win.h"
 #include "checks/memory_win.h"
 #include "checks/pacing.h"
 #include "checks/processor.h"

@@ -23,23 +23,6 @@ std::optional<std::string> read_text(const RegistrySetting& setting)
     return read_registry_text(hive_key(setting.hive), setting.subkey, setting.value);
 }
 
-std::optional<Guid> read_active_scheme()
-{
-    const auto get_active_scheme =
-        system_function<decltype(&PowerGetActiveScheme)>(L"powrprof.dll", "PowerGetActiveScheme");
-    if (get_active_scheme == nullptr) return std::nullopt;
-    GUID* scheme = nullptr;
-    const DWORD status = get_active_scheme(nullptr, &scheme);
-    const UniqueLocal owned(scheme);  // the system's copy, freed on every path
-    if (status != ERROR_SUCCESS || scheme == nullptr) return std::nullopt;
-    Guid guid;
-    guid.data1 = scheme->Data1;
-    guid.data2 = scheme->Data2;
-    guid.data3 = scheme->Data3;
-    for (std::size_t i = 0; i < guid.data4.size(); ++i) guid.data4[i] = scheme->Data4[i];
-    return guid;
-}
-
 std::optional<std::uint64_t> read_free_space_gb()
 {
     wchar_t directory[MAX_PATH] = {};
@@ -68,6 +51,28 @@ std::optional<std::uint32_t> read_os_build()
 }
 
 }  // namespace
+
+DWORD system_active_scheme(GUID** scheme)
+{
+    const auto get_active_scheme =
+        system_function<decltype(&PowerGetActiveScheme)>(L"powrprof.dll", "PowerGetActiveScheme");
+    if (get_active_scheme == nullptr) return ERROR_PROC_NOT_FOUND;
+    return get_active_scheme(nullptr, scheme);
+}
+
+std::optional<Guid> read_active_scheme(const PowerApi& api)
+{
+    GUID* scheme = nullptr;
+    const DWORD status = api.active_scheme(&scheme);
+    const UniqueLocal owned(scheme);  // the system's copy, freed on every path
+    if (status != ERROR_SUCCESS || scheme == nullptr) return std::nullopt;
+    Guid guid;
+    guid.data1 = scheme->Data1;
+    guid.data2 = scheme->Data2;
+    guid.data3 = scheme->Data3;
+    for (std::size_t i = 0; i < guid.data4.size(); ++i) guid.data4[i] = scheme->Data4[i];
+    return guid;
+}
 
 std::optional<PowerStatus> read_power_status(const PowerApi& api)
 {

@@ -7,10 +7,17 @@
 #include "checks/settings.h"
 #include "checks/platform_win.h"
 
+// PowerGetActiveScheme(nullptr, scheme) of System32's powrprof.dll:
+// ERROR_SUCCESS with a GUID the caller frees with LocalFree, else an error code.
+DWORD system_active_scheme(GUID** scheme);
+
 struct PowerApi {
+    std::function<DWORD(GUID** scheme)> active_scheme = system_active_scheme;
     // GetSystemPowerStatus.
     std::function<BOOL(SYSTEM_POWER_STATUS* status)> power_status = GetSystemPowerStatus;
 };
 
+// The active power scheme; absent when it cannot be read.
+std::optional<Guid> read_active_scheme(const PowerApi& api = {});
 // The line and battery bytes of the power status; absent when the call fails.
 std::optional<PowerStatus> read_power_status(const PowerApi& api = {});

@@ -2,7 +2,7 @@
 // facts read here by other means, and with registry values this test writes
 // into its throw-away prefix.
 #include "checks/display_win.h"
-#include "checks/graphics.h"
+#include "checks/graphics_win.h"
 #include "checks/memory_win.h"
 #include "checks/processor.h"
 #include "checks/owned_win.h"

@@ -4,6 +4,7 @@
 // system uses, and hold the reader to each call's contract (sizes set before
 // the call, the right query, every handle closed).
 #include "checks/display_win.h"
+#include "checks/graphics_win.h"
 #include "checks/memory_win.h"
 #include "checks/scan_win.h"
 #include "checks/settings_win.h"
@@ -24,6 +25,28 @@
 namespace {
 
 using smbios_fixture::Bytes;
+
+// One adapter as DXGI describes it; `fails`: GetDesc1 fails for it.
+struct FakeAdapter {
+    const wchar_t* description;
+    UINT vendor;
+    UINT device;
+    SIZE_T dedicated_bytes;
+    UINT flags = 0;
+    bool fails = false;
+};
+
+constexpr UINT software = DXGI_ADAPTER_FLAG_SOFTWARE;
+constexpr SIZE_T mib = 1 << 20;
+
+// The adapter Windows lists last on every machine.
+const FakeAdapter basic_render_driver{L"Microsoft Basic Render Driver", 0x1414, 0x8C, 0, software};
+
+// The built-in power schemes, and one a vendor made.
+constexpr GUID balanced = {0x381b4222, 0xf694, 0x41f0, {0x96, 0x85, 0xff, 0x5b, 0xb2, 0x60, 0xdf, 0x2e}};
+constexpr GUID high_performance = {0x8c5e7fda, 0xe8bf, 0x4a96, {0x9a, 0x85, 0xa6, 0xe2, 0x3a, 0x8c, 0x63, 0x5c}};
+constexpr GUID ultimate = {0xe9a42b02, 0xd5df, 0x448d, {0xaa, 0x00, 0x03, 0xf1, 0x47, 0x49, 0xeb, 0x61}};
+constexpr GUID vendor_plan = {0x27fa6203, 0x3987, 0x4dcc, {0x91, 0x8d, 0x74, 0x8c, 0x4b, 0x4e, 0x1c, 0x7a}};
 
 // One display device as EnumDisplayDevicesW lists it, with its modes.
 struct FakeDisplay {
@@ -50,6 +73,7 @@ struct FakeDrive {
 
 struct Machine {
     const char* what;
+    std::vector<FakeAdapter> adapters{};
     std::vector<FakeDisplay> displays{};
     bool device_list_fails = false;  // EnumDisplayDevicesW fails from the first device on
     std::vector<FakeDrive> drives{};
@@ -57,15 +81,18 @@ struct Machine {
     ULONGLONG total_bytes = 0;                // MEMORYSTATUSEX
     ULONGLONG available_bytes = 0;
     Bytes smbios{};  // empty: no firmware table
+    std::optional<GUID> scheme{};  // absent: PowerGetActiveScheme fails
     SYSTEM_POWER_STATUS power{};
 
     // What the program should make of it.
+    std::optional<std::string> graphics{};
     std::optional<DisplaySize> display_size{};
     std::optional<std::uint32_t> refresh_hz{};
     std::optional<std::uint32_t> max_refresh_hz{};
     std::optional<std::string_view> storage{};
     std::optional<std::uint32_t> memory_gb{};
     MemorySpeeds speeds{};
+    std::optional<std::string_view> power_plan{};
     TriState on_battery = TriState::Absent;
 };
 
@@ -95,6 +122,7 @@ const std::vector<Machine>& machines()
     static const std::vector<Machine> list = {
         {
             .what = "desktop: one discrete GPU with four outputs, one monitor; NVMe, SATA hard drive, USB stick",
+            .adapters = {{L"NVIDIA GeForce RTX 3070", 0x10DE, 0x2484, 8031 * mib}, basic_render_driver},
             .displays = {{L"\\\\.\\DISPLAY1", primary, DisplayMode{2560, 1440, 144},
                           {{1920, 1080, 60}, {2560, 1440, 60}, {2560, 1440, 120}, {2560, 1440, 144},
                            {2560, 1440, 165}}},
@@ -114,17 +142,23 @@ const std::vector<Machine>& machines()
                                     memory_device({.length = 0x5C, .size = 0}),
                                     memory_device({.length = 0x5C, .speed = 2133, .configured = 3200}),
                                     end_of_table}),
+            .scheme = ultimate,
             .power = power(1, 128, 255),
+            .graphics = "NVIDIA GeForce RTX 3070",
             .display_size = DisplaySize{2560, 1440},
             .refresh_hz = 144u,
             .max_refresh_hz = 165u,
             .storage = "nvme",
             .memory_gb = 32u,
             .speeds = {2133u, 3200u},
+            .power_plan = "up",
             .on_battery = TriState::Absent,
         },
         {
             .what = "hybrid laptop on battery: panel on the integrated GPU, monitor on the discrete one",
+            .adapters = {{L"Intel(R) UHD Graphics", 0x8086, 0x9A60, 128 * mib},
+                         {L"NVIDIA GeForce RTX 3060 Laptop GPU", 0x10DE, 0x2520, 5996 * mib},
+                         basic_render_driver},
             .displays = {{L"\\\\.\\DISPLAY1", primary, DisplayMode{1920, 1080, 144},
                           {{1920, 1080, 48}, {1920, 1080, 60}, {1920, 1080, 144}, {1280, 720, 144}}},
                          {L"\\\\.\\DISPLAY2", 0, std::nullopt, {}},
@@ -143,17 +177,21 @@ const std::vector<Machine>& machines()
                                     memory_device({.speed = 0xFFFF, .configured = 0xFFFF, .extended_speed = 4800,
                                                    .extended_configured = 4800}),
                                     end_of_table}),
+            .scheme = balanced,
             .power = power(0, 1, 81),  // on battery, battery high
+            .graphics = "NVIDIA GeForce RTX 3060 Laptop GPU",
             .display_size = DisplaySize{2560, 1440},
             .refresh_hz = 144u,
             .max_refresh_hz = 144u,
             .storage = "nvme",
             .memory_gb = 16u,
             .speeds = {4800u, 4800u},
+            .power_plan = "bal",
             .on_battery = TriState::On,
         },
         {
             .what = "virtual machine over a remote session: no display device listed, PhysicalDrive0 gone",
+            .adapters = {{L"Microsoft Remote Display Adapter", 0x1414, 0x8D, 0}, basic_render_driver},
             .displays = {{L"\\\\.\\DISPLAY1", primary, DisplayMode{1024, 768, 1}, {{800, 600, 1}, {1024, 768, 1}}}},
             .device_list_fails = true,
             .drives = {{.number = 0, .open_error = ERROR_FILE_NOT_FOUND},
@@ -165,17 +203,23 @@ const std::vector<Machine>& machines()
             // SMBIOS 2.8: the hypervisor's memory device reports no speeds.
             .smbios = smbios(2, 8, {bios, system_info, memory_array, memory_device({.length = 0x28, .size = 0x2000}),
                                     end_of_table}),
+            .scheme = high_performance,
             .power = power(1, 255, 255),  // status unknown
+            .graphics = std::nullopt,
             .display_size = DisplaySize{1024, 768},
             .refresh_hz = std::nullopt,
             .max_refresh_hz = std::nullopt,
             .storage = "ssd",
             .memory_gb = 8u,
             .speeds = {},
+            .power_plan = "hp",
             .on_battery = TriState::Absent,
         },
         {
-            .what = "older desktop: SATA hard drive first, an SSD it cannot open, a USB stick; SMBIOS 2.7",
+            .what = "desktop: APU and discrete card with equal memory; SATA hard drive, an SSD it cannot open, USB stick",
+            .adapters = {{L"AMD Radeon(TM) Graphics", 0x1002, 0x1638, 4096 * mib},
+                         {L"AMD Radeon RX 6500 XT", 0x1002, 0x743F, 4096 * mib},
+                         basic_render_driver},
             .displays = {{L"\\\\.\\DISPLAY1", 0, std::nullopt, {}},
                          {L"\\\\.\\DISPLAY2", primary, DisplayMode{1920, 1080, 60},
                           {{1024, 768, 60}, {1920, 1080, 50}, {1920, 1080, 60}, {1920, 1080, 75}}}},
@@ -187,17 +231,43 @@ const std::vector<Machine>& machines()
             .available_bytes = 4294967296,
             .smbios = smbios(2, 7, {bios, memory_array,
                                     memory_device({.length = 0x22, .speed = 1600, .configured = 1333}), end_of_table}),
+            .scheme = vendor_plan,
             .power = power(1, 128, 255),
+            .graphics = "AMD Radeon RX 6500 XT",
             .display_size = DisplaySize{1920, 1080},
             .refresh_hz = 60u,
             .max_refresh_hz = 75u,
             .storage = "hdd",
             .memory_gb = 8u,
             .speeds = {1600u, 1333u},
+            .power_plan = "oth",
             .on_battery = TriState::Absent,
         },
     };
     return list;
+}
+
+// DXGI's adapter list answered from a machine.
+GraphicsApi graphics_api(const Machine& m)
+{
+    GraphicsApi api;
+    api.open_adapters = [&m]() -> AdapterDescriber {
+        return [&m](UINT index, DXGI_ADAPTER_DESC1* desc) -> HRESULT {
+            if (index >= m.adapters.size()) return DXGI_ERROR_NOT_FOUND;
+            const FakeAdapter& a = m.adapters[index];
+            if (a.fails) return E_FAIL;
+            *desc = {};
+            wcsncpy(desc->Description, a.description, 128);
+            desc->VendorId = a.vendor;
+            desc->DeviceId = a.device;
+            desc->DedicatedVideoMemory = a.dedicated_bytes;
+            desc->SharedSystemMemory = 8192 * mib;
+            desc->AdapterLuid = {0x1000 + index, 0};
+            desc->Flags = a.flags;
+            return S_OK;
+        };
+    };
+    return api;
 }
 
 // Display calls answered from a machine. Like the system, both refuse a
@@ -365,6 +435,13 @@ MemoryApi memory_api(const Machine& m)
 PowerApi power_api(const Machine& m)
 {
     PowerApi api;
+    // Like the system, hands over a copy the caller frees with LocalFree.
+    api.active_scheme = [&m](GUID** scheme) -> DWORD {
+        if (!m.scheme) return ERROR_FILE_NOT_FOUND;
+        *scheme = static_cast<GUID*>(LocalAlloc(LMEM_FIXED, sizeof(GUID)));
+        **scheme = *m.scheme;
+        return ERROR_SUCCESS;
+    };
     api.power_status = [&m](SYSTEM_POWER_STATUS* status) -> BOOL {
         *status = m.power;
         return TRUE;
@@ -378,6 +455,25 @@ const char* name(TriState t)
 }
 
 }  // namespace
+
+TEST(GraphicsReader, EachMachine)
+{
+    for (const Machine& m : machines()) {
+        SCOPED_TRACE(m.what);
+        EXPECT_EQ(probe_graphics(graphics_api(m)), m.graphics);
+    }
+}
+
+TEST(GraphicsReader, AdaptersThatCannotBeDescribedAreSkipped)
+{
+    Machine m = machines()[1];
+    m.adapters[0].fails = true;  // the first and the last fail, the list goes on
+    m.adapters.push_back({L"NVIDIA GeForce RTX 4090", 0x10DE, 0x2684, 24 * 1024 * mib, 0, true});
+    EXPECT_EQ(probe_graphics(graphics_api(m)), "NVIDIA GeForce RTX 3060 Laptop GPU");
+    GraphicsApi no_dxgi;
+    no_dxgi.open_adapters = [] { return AdapterDescriber(); };
+    EXPECT_EQ(probe_graphics(no_dxgi), std::nullopt);
+}
 
 TEST(DisplayReader, EachMachine)
 {
@@ -504,6 +600,17 @@ TEST(MemoryReader, FirmwareTableThatCannotBeRead)
     EXPECT_FALSE(probe_memory_speeds(api).rated);
     m.smbios.clear();
     EXPECT_FALSE(probe_memory_speeds(memory_api(m)).rated);
+}
+
+TEST(PowerReader, PlanOfEachMachine)
+{
+    for (const Machine& m : machines()) {
+        SCOPED_TRACE(m.what);
+        EXPECT_EQ(power_plan_code(read_active_scheme(power_api(m))), m.power_plan);
+    }
+    Machine unreadable = machines()[0];
+    unreadable.scheme.reset();
+    EXPECT_EQ(read_active_scheme(power_api(unreadable)), std::nullopt);
 }
 
 TEST(PowerReader, BatteryOfEachMachine)

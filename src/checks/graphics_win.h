@@ -1,0 +1,25 @@
+// The graphics reader's calls to the system, gathered so that a test can answer
+// them the way a real machine does. Include only from *_win.cpp files.
+#pragma once
+#include <functional>
+
+#include "checks/graphics.h"
+#include "checks/platform_win.h"
+
+#include <dxgi.h>
+
+// Adapter `index` of DXGI's list (EnumAdapters1, then GetDesc1): S_OK with
+// `desc` filled, DXGI_ERROR_NOT_FOUND past the end of the list, any other
+// failure for an adapter that cannot be described.
+using AdapterDescriber = std::function<HRESULT(UINT index, DXGI_ADAPTER_DESC1* desc)>;
+
+// Opens DXGI's adapter list through CreateDXGIFactory1 of System32's dxgi.dll;
+// empty when DXGI cannot be had. The list holds the factory until dropped.
+AdapterDescriber open_dxgi_adapters();
+
+struct GraphicsApi {
+    std::function<AdapterDescriber()> open_adapters = open_dxgi_adapters;
+};
+
+// The name of the adapter that represents the machine, from every adapter DXGI lists.
+std::optional<std::string> probe_graphics(const GraphicsApi& api = {});
