@@ -138,6 +138,16 @@ void apply_phase(WindowState& state, const UiPhase& phase)
     state.phase = phase;
     const PhaseView view = phase_view(phase);
 
+    // The countdown timer runs in the phases that count and in no other: a
+    // counting phase (a new one or the next tick) gets a full second until
+    // its next tick, any other phase stops it. Whatever applied the phase, and
+    // whatever ran in between (the shell may pump messages), no tick comes
+    // in a phase without a count.
+    if (timer_runs_in(phase))
+        SetTimer(window, countdown_timer, countdown_period_ms, nullptr);
+    else
+        KillTimer(window, countdown_timer);
+
     set_control_text(window, control_id::header, view.header);
     set_control_text(window, control_id::message, view.message);
     set_button(window, control_id::primary, view.primary_caption, view.primary_action);

@@ -30,6 +30,7 @@ std::uint32_t initial_dpi(HWND window);
 void relayout(WindowState& state);
 
 // Stores the phase and puts it on the screen; the caller holds the state.
+// Starts the countdown timer for a phase with a count and stops it for any other.
 void apply_phase(WindowState& state, const UiPhase& phase);
 
 // True when the child control `id` exists and is visible.

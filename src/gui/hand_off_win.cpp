@@ -10,11 +10,6 @@
 
 namespace {
 
-void start_timer_if_counting(HWND window, const UiPhase& phase)
-{
-    if (timer_runs_in(phase)) SetTimer(window, countdown_timer, countdown_period_ms, nullptr);
-}
-
 void open_link(HWND window)
 {
     std::string link;
@@ -25,7 +20,7 @@ void open_link(HWND window)
         // While the shell runs it may pump messages: a second "Open now" or
         // Enter arriving then must not start a second browser.
         if (!state || state->opening) return;
-        KillTimer(window, countdown_timer);
+        KillTimer(window, countdown_timer);  // no tick while the shell runs; the next phase decides again
         short_form = open_link_short_form(state->phase);
         state->link = build_report_link(state->report, short_form);
         link = state->link;
@@ -37,19 +32,14 @@ void open_link(HWND window)
     StateGuard state;
     if (!state) return;
     state->opening = false;
-    const UiPhase next = phase_after_open(result, short_form);
-    apply_phase(*state, next);
-    start_timer_if_counting(window, next);
+    apply_phase(*state, phase_after_open(result, short_form));
 }
 
-void cancel_open(HWND window)
+void cancel_open()
 {
     StateGuard state;
     if (!state) return;
-    KillTimer(window, countdown_timer);
-    const UiPhase next = phase_after_cancel(state->phase);
-    apply_phase(*state, next);
-    start_timer_if_counting(window, next);
+    apply_phase(*state, phase_after_cancel(state->phase));
 }
 
 void copy_link(HWND window)
@@ -73,7 +63,7 @@ void hand_off(HWND window, HandOffAction action)
 {
     switch (action) {
     case HandOffAction::OpenLink: open_link(window); return;
-    case HandOffAction::CancelOpen: cancel_open(window); return;
+    case HandOffAction::CancelOpen: cancel_open(); return;
     case HandOffAction::CopyLink: copy_link(window); return;
     case HandOffAction::CloseApp: DestroyWindow(window); return;
     case HandOffAction::None: return;

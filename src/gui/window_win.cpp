@@ -39,12 +39,11 @@ LRESULT on_row_message(HWND window, LPARAM lparam)
     return 0;
 }
 
-LRESULT on_scan_finished(HWND window)
+LRESULT on_scan_finished()
 {
     StateGuard state;
     if (!state) return 0;
-    apply_phase(*state, phase_after_scan(state->report));
-    SetTimer(window, countdown_timer, countdown_period_ms, nullptr);
+    apply_phase(*state, phase_after_scan(state->report));  // starts the countdown
     return 0;
 }
 
@@ -149,7 +148,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_CTLCOLORSTATIC: return control_colors(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_DPICHANGED: return on_dpi_changed(window, wparam, lparam);
     case wm_scan_row: return on_row_message(window, lparam);
-    case wm_scan_finished: return on_scan_finished(window);
+    case wm_scan_finished: return on_scan_finished();
     case wm_escape_key: return on_escape(window);
     default: return DefWindowProcW(window, message, wparam, lparam);
     }

@@ -672,6 +672,45 @@ TEST_F(MainWindowTest, TheStateIsFreeDuringTheShellCallAndASecondOpenWaitsForNon
     EXPECT_EQ(phase(), opened_phase(false, 3));
 }
 
+namespace {
+// Cancel pressed while the shell call runs (a failing shell shows a modal
+// error box and pumps messages; the window stays enabled).
+void cancel_during_shell_call()
+{
+    SendMessageW(shell_test_window, WM_COMMAND, MAKEWPARAM(control_id::secondary, BN_CLICKED), 0);
+}
+
+// Pumps the thread's messages for `ms`; the number of WM_TIMER messages that came for `window`.
+int pump_counting_timers(HWND window, DWORD ms)
+{
+    int timers = 0;
+    const ULONGLONG until = GetTickCount64() + ms;
+    while (GetTickCount64() < until) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_TIMER && msg.hwnd == window) ++timers;
+            if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    }
+    return timers;
+}
+}  // namespace
+
+TEST_F(MainWindowTest, NoCountdownTimerOutlivesItsPhaseWhenCancelComesDuringAFailingShellCall)
+{
+    set_phase(open_countdown_phase(false, 3));
+    shell_test_window = window;
+    shell.during_call = cancel_during_shell_call;
+    shell.result = 31;  // SE_ERR_NOASSOC: no browser
+    click(control_id::primary);
+    ASSERT_EQ(phase(), open_failed_phase(false));
+    SetFocus(item(control_id::link_box));  // the user goes to select the link
+    EXPECT_EQ(pump_counting_timers(window, 1500), 0);
+    EXPECT_EQ(focused_id(), control_id::link_box);
+    EXPECT_EQ(phase(), open_failed_phase(false));
+}
+
 TEST_F(MainWindowTest, ButtonsActOnlyWhenVisibleAndClicked)
 {
     click(control_id::primary);  // hidden while scanning
