@@ -4,7 +4,7 @@
 BUILD ?= build
 B := $(abspath $(BUILD))
 
-.PHONY: all deps build unit run test screenshots bench fuzz clean
+.PHONY: all deps build unit run test screenshots bench fuzz release clean
 
 all: build
 
@@ -38,6 +38,11 @@ bench: build
 # QD_FUZZ_SECONDS per harness (default 60); see scripts/fuzz.sh.
 fuzz: deps
 	@scripts/fuzz.sh $(B)
+
+# dist/quellix-detect-<version>-x64.exe and dist/SHA256SUMS from a clean build
+# folder; signed when QD_SIGN_PFX and QD_SIGN_PASSWORD name a certificate.
+release: deps
+	@scripts/release.sh $(B)/release $(CURDIR)/dist
 
 clean:
 	rm -rf $(B)

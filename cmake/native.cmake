@@ -48,3 +48,12 @@ foreach(script ${e2e_scripts})
   set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300
                        REQUIRED_FILES "${windows_exe};${windows_tools}")
 endforeach()
+
+# The release: reproducible (two clean builds without ccache, compared byte for
+# byte) and signed (a throw-away certificate, checked and run under Wine).
+add_test(NAME release_reproducible COMMAND ${CMAKE_SOURCE_DIR}/tests/release/reproducible.sh
+         ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/reproducible ${PROJECT_VERSION})
+set_tests_properties(release_reproducible PROPERTIES TIMEOUT 900)
+add_test(NAME release_signed COMMAND ${CMAKE_SOURCE_DIR}/tests/release/signed.sh ${windows_exe} ${PROJECT_VERSION})
+set_tests_properties(release_signed PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300
+                     REQUIRED_FILES ${windows_exe})
