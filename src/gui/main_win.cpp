@@ -55,6 +55,24 @@ private:
     bool initialised_;
 };
 
+// Waits until `handle` is signalled or `limit_ms` have passed, handling this
+// thread's messages meanwhile: the thread is a single-threaded apartment, and
+// whatever is sent to its hidden windows (COM's, the system's) is answered
+// instead of blocking its sender until the wait ends.
+void wait_pumping_messages(HANDLE handle, DWORD limit_ms)
+{
+    const ULONGLONG until = GetTickCount64() + limit_ms;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= until) return;
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &handle, static_cast<DWORD>(until - now), QS_ALLINPUT,
+                                                       MWMO_INPUTAVAILABLE);
+        if (woke != WAIT_OBJECT_0 + 1) return;  // signalled, timed out or failed
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+}
+
 void run()
 {
     const ComApartment com;  // the shell call runs on this thread
@@ -80,7 +98,7 @@ void run()
     run_message_loop(window);
 
     take_out_window_state();  // releases the state and its fonts; the brushes stay
-    WaitForSingleObject(worker.get(), scan_finish_wait_ms);
+    wait_pumping_messages(worker.get(), scan_finish_wait_ms);
 }
 
 }  // namespace
