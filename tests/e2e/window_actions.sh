@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The user's ways out and in, on the real exe, one run each in one session:
-# Cancel and Escape during the scan close at once; Open now during the
-# countdown opens at once; Enter acts on the focused button (Tab to Cancel,
-# Enter: not opened); Escape in the countdown cancels the opening, then Enter
+# Cancel, Escape and Enter on Cancel during the scan close at once; Open now
+# during the countdown opens at once; Enter acts on the focused button (Tab to
+# Cancel, Enter: not opened); Escape in the countdown cancels the opening, then Enter
 # on the default button opens after all. Every run ends with exit code 0.
 . "$(dirname "$0")/lib/window.sh"
 
@@ -52,6 +52,12 @@ start_and_spy
 check "still scanning when Escape is pressed" [ "$(text_of "$snap" 100)" = "Scanning your PC…" ]
 t0=$(now_ms); key Escape
 closes_at_once "$t0" "Escape during the scan"
+
+# ---- Enter on Cancel during the scan ----------------------------------------------
+start_and_spy  # with the focus on Cancel
+check "still scanning when Enter is pressed" [ "$(text_of "$snap" 100)" = "Scanning your PC…" ]
+t0=$(now_ms); key Return
+closes_at_once "$t0" "Enter on Cancel during the scan"
 check "nothing opened by closing during the scan" [ "$(url_count)" -eq 0 ]
 
 # ---- Open now during the countdown, then Escape -------------------------------------

@@ -37,12 +37,15 @@ start_exe() {
   exe_pid=$!
 }
 
-# Waits for the exe to end (at most $1 seconds); sets exe_status (124 on time-out).
+# Waits for the exe to end (at most $1 seconds); sets exe_status (124 on time-out)
+# and exe_ended_ms.
 wait_exe() {
   local limit=${1:-30} waited=0
   while kill -0 "$exe_pid" 2>/dev/null; do
     sleep 0.1; waited=$((waited + 1))
-    if [ "$waited" -ge $((limit * 10)) ]; then exe_status=124; kill "$exe_pid" 2>/dev/null; return 1; fi
+    if [ "$waited" -ge $((limit * 10)) ]; then
+      exe_status=124; exe_ended_ms=$(now_ms); kill "$exe_pid" 2>/dev/null; return 1
+    fi
   done
   wait "$exe_pid"; exe_status=$?
   exe_ended_ms=$(now_ms)
