@@ -40,9 +40,11 @@ void pace_sleep(std::int64_t ns, const PacingApi& api)
         return;
     }
     if (timer_sleep(api, ns)) return;
+    // Sleep may end up to a clock tick early (15.6 ms by default): top it up
+    // until the clock says the whole wait has passed.
     const std::int64_t began = api.now();
     api.sleep(sleep_ms_for(ns));
-    if (api.now() - began < ns) api.sleep(1);
+    while (api.now() - began < ns) api.sleep(1);
 }
 
 std::int64_t monotonic_ns()

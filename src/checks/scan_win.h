@@ -33,8 +33,8 @@ struct PacingApi {
 };
 
 // Sleeps `ns` on a high-resolution waitable timer; without one, with Sleep in
-// whole ms and one more ms when the clock says that came short. 0 only gives
-// up the time slice.
+// whole ms, then 1 ms at a time until the clock says `ns` has passed. 0 only
+// gives up the time slice.
 void pace_sleep(std::int64_t ns, const PacingApi& api = {});
 
 // Runs every probe in row order, posting six rows and then the end message.

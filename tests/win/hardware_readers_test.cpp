@@ -645,16 +645,17 @@ TEST(PowerReader, BatteryOfEachMachine)
 TEST(Pacing, WithoutHighResolutionTimersSleepsInWholeMilliseconds)
 {
     // Windows builds before high-resolution waitable timers refuse the flag.
-    // Sleep may return up to a tick early by the performance counter; the
-    // pacing adds a millisecond then, and only then.
+    // Sleep may end up to a clock tick early by the performance counter; the
+    // pacing then adds a millisecond at a time until the wait is whole.
     const struct {
         std::int64_t ns;
-        std::int64_t sleep_short_by_ns;  // how much earlier the fake Sleep returns
+        std::int64_t sleep_short_by_ns;  // how much earlier the fake's first Sleep returns
         std::vector<DWORD> sleeps;
     } cases[] = {
         {180'000'000, 0, {180}},
         {12'300'001, 0, {13}},
         {180'000'000, 400'000, {180, 1}},
+        {180'000'000, 2'500'000, {180, 1, 1, 1}},
         {0, 0, {0}},
     };
     for (const auto& c : cases) {
