@@ -10,8 +10,6 @@
 #include "checks/settings_win.h"
 #include "checks/storage_win.h"
 
-#include <winioctl.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -65,10 +63,10 @@ constexpr std::uint32_t scsi = 1, usb = 7, sata = 11, file_backed = 15, nvme = 1
 // One PhysicalDriveN.
 struct FakeDrive {
     unsigned number = 0;
-    DWORD open_error = 0;              // CreateFileW fails with this error
+    DWORD open_error = 0;                // CreateFileW fails with this error
     std::optional<std::uint32_t> bus{};  // absent: the device query fails
-    int seek_penalty = -1;             // IncursSeekPenalty; -1: the query fails
-    DWORD seek_reply_bytes = 12;       // what the seek-penalty query says it wrote
+    int seek_penalty = -1;               // IncursSeekPenalty; -1: the query fails
+    DWORD seek_reply_bytes = 12;         // what the seek-penalty query says it wrote
 };
 
 struct Machine {
