@@ -8,6 +8,9 @@
 # The corpus each harness grows is kept in $B/fuzz/corpus/<harness>, on top of
 # the committed seeds in tests/fuzz/corpus/<harness>; a crashing input is
 # saved in $B/fuzz/findings/<harness>/. Exits non-zero when anything was found.
+# Then, when llvm-cov-14 is installed, the corpora are replayed through a
+# coverage build ($B/fuzz-cov) and the lines and branches of each source file
+# they reach are printed.
 set -euo pipefail
 B=$1
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,4 +42,27 @@ for h in $harnesses; do
     echo "    log: $log"
   fi
 done
+
+if command -v llvm-cov-14 >/dev/null && command -v llvm-profdata-14 >/dev/null; then
+  cov=$B/fuzz-cov
+  cmake -S "$src/tests/fuzz" -B "$cov" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQD_FUZZ_COVERAGE=ON >/dev/null
+  cmake --build "$cov" >/dev/null
+  rm -f "$cov"/*.profraw
+  objects=()
+  for h in $harnesses; do
+    LLVM_PROFILE_FILE="$cov/$h.profraw" "$cov/$h" "$out/corpus/$h" "$src/tests/fuzz/corpus/$h" >/dev/null 2>&1 || true
+    objects+=("$cov/$h")
+  done
+  llvm-profdata-14 merge -o "$cov/corpora.profdata" "$cov"/*.profraw
+  echo
+  echo "Source coverage of the corpora"
+  printf '%-22s %7s %7s %8s %9s %9s %8s\n' file lines missed cover branches missed cover
+  others=()
+  for o in "${objects[@]:1}"; do others+=(-object "$o"); done
+  llvm-cov-14 report -instr-profile="$cov/corpora.profdata" "${objects[0]}" "${others[@]}" \
+      -ignore-filename-regex='(tests/|^/usr/)' 2>/dev/null |
+    awk 'NF == 13 && $1 != "Filename" { printf "%-22s %7s %7s %8s %9s %9s %8s\n", $1, $8, $9, $10, $11, $12, $13 }'
+else
+  echo "Source coverage skipped: llvm-cov-14 is not installed (Debian package llvm-14)."
+fi
 exit $failed
