@@ -21,7 +21,9 @@ cmake -S "$src/tests/fuzz" -B "$out" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMA
 cmake --build "$out"
 harnesses=${QD_FUZZ_ONLY:-$(cat "$out/harnesses.txt")}
 
-printf '%-14s %14s %10s %8s %8s %9s\n' harness executions exec/s cov ft findings
+# "last new": the execution that last found new coverage, a sign of a plateau
+# when it is far below the total.
+printf '%-14s %12s %8s %6s %6s %12s %9s\n' harness executions exec/s cov ft 'last new' findings
 failed=0
 for h in $harnesses; do
   mkdir -p "$out/corpus/$h" "$out/findings/$h"
@@ -34,8 +36,9 @@ for h in $harnesses; do
   speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
   ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+  last=$(sed -n 's/^#\([0-9]*\)[[:space:]]*NEW .*/\1/p' "$log" | tail -1)
   findings=$(find "$out/findings/$h" -type f | wc -l)
-  printf '%-14s %14s %10s %8s %8s %9s\n' "$h" "${execs:-?}" "${speed:-?}" "${cov:-?}" "${ft:-?}" "$findings"
+  printf '%-14s %12s %8s %6s %6s %12s %9s\n' "$h" "${execs:-?}" "${speed:-?}" "${cov:-?}" "${ft:-?}" "${last:-0}" "$findings"
   if [ "$status" -ne 0 ] || [ "$findings" -ne 0 ]; then
     failed=1
     grep -E 'invariant broken|runtime error|ERROR: ' "$log" | head -3 | sed 's/^/    /'
