@@ -21,3 +21,4 @@
 inline constexpr DWORD dwm_use_immersive_dark_mode = 20;
 inline constexpr DWORD dwm_caption_color = 35;
 inline constexpr DWORD dwm_text_color = 36;
+inline constexpr COLORREF dwm_color_default = 0xFFFFFFFF;  // DWMWA_COLOR_DEFAULT: the system's own colour

@@ -4,7 +4,7 @@
 
 #include "checks/wide_win.h"
 #include "gui/colors.h"
-#include "gui/fonts_win.h"
+#include "gui/theme_win.h"
 #include "gui/title_bar_win.h"
 #include "gui/window_ids.h"
 #include "gui/window_win.h"
@@ -33,9 +33,14 @@ void create_controls(HWND window)
         create_control(window, control_id::first_value + row, L"STATIC", row_static_style, pending_value_text,
                        ColorRole::ValuePending);
     }
-    create_control(window, control_id::message, L"STATIC", SS_NOPREFIX, "", ColorRole::Plain);
+    // The creation order is the window order, which is also the Tab order of
+    // the controls that take the focus (the buttons, then the link box). The
+    // message stands just before the link box: a screen reader names a
+    // read-only edit by the static text before it, and while the link box is
+    // shown the message says what the link is for.
     create_control(window, control_id::primary, L"BUTTON", button_style, "", ColorRole::Plain);
     create_control(window, control_id::secondary, L"BUTTON", button_style, "", ColorRole::Plain);
+    create_control(window, control_id::message, L"STATIC", SS_NOPREFIX, "", ColorRole::Plain);
     create_control(window, control_id::link_box, L"EDIT", link_box_style, "", ColorRole::LinkBox);
     create_control(window, control_id::footnote, L"STATIC", SS_NOPREFIX, footnote_text(), ColorRole::Footnote);
 }
@@ -83,7 +88,9 @@ ATOM register_main_window_class(HMODULE module)
     wc.hInstance = module;
     wc.hIcon = LoadIconW(module, MAKEINTRESOURCEW(1));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = window_brush();
+    // No class brush: the theme's brushes are remade when the theme changes,
+    // so the window paints its background itself (WM_ERASEBKGND).
+    wc.hbrBackground = nullptr;
     wc.lpszClassName = main_window_class;
     return RegisterClassExW(&wc);
 }
@@ -94,7 +101,7 @@ HWND create_main_window(HMODULE module, const Rect& work)
     HWND window = CreateWindowExW(0, main_window_class, main_window_title, main_window_style, at.x, at.y, 100, 100,
                                   nullptr, nullptr, module, nullptr);
     if (window == nullptr) return nullptr;
-    set_dark_title_bar(window);
+    if (current_scheme().dark_title_bar) set_dark_title_bar(window);
     create_controls(window);
     return window;
 }

@@ -1,6 +1,5 @@
 #include "gui/fonts_win.h"
 
-#include "gui/colors.h"
 #include "gui/layout.h"
 #include "gui/window_ids.h"
 #include "checks/scan_types.h"
@@ -32,29 +31,6 @@ void set_icon(HWND window, HMODULE module, WPARAM kind, int metric, std::uint32_
     if (!icon) return;
     SendMessageW(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon.get()));
     owned = std::move(icon);  // the window no longer uses the old one
-}
-
-// The thread's three brushes; made together, never deleted. They live outside
-// the WindowState because controls ask for them (WM_CTLCOLORSTATIC) from inside
-// calls made while a handler holds the state, and the class background needs
-// one before the state exists.
-struct BrushSet {
-    HBRUSH window = nullptr;
-    HBRUSH card = nullptr;
-    HBRUSH line = nullptr;
-};
-
-const BrushSet& brush_set()
-{
-    thread_local BrushSet brushes;
-    thread_local bool made = false;
-    if (!made) {
-        brushes.window = CreateSolidBrush(palette::window);
-        brushes.card = CreateSolidBrush(palette::card);
-        brushes.line = CreateSolidBrush(palette::line);
-        made = true;
-    }
-    return brushes;
 }
 
 }  // namespace
@@ -94,7 +70,3 @@ void apply_icons(HWND window, WindowIcons& icons, std::uint32_t dpi)
     set_icon(window, module, ICON_SMALL, SM_CXSMICON, dpi, icons.small_icon);
     set_icon(window, module, ICON_BIG, SM_CXICON, dpi, icons.big_icon);
 }
-
-HBRUSH window_brush() { return brush_set().window; }
-HBRUSH card_brush() { return brush_set().card; }
-HBRUSH line_brush() { return brush_set().line; }

@@ -1,4 +1,4 @@
-// The window's fonts and icons for one DPI, and the thread's brushes.
+// The window's fonts and icons for one DPI.
 // Include only from *_win.cpp and *_win.h files.
 #pragma once
 #include <cstdint>
@@ -27,8 +27,3 @@ struct WindowIcons {
 // Loads icon 1 at the sizes `dpi` asks for and gives them to the window; the
 // icons they replace are destroyed. An icon that cannot be loaded keeps the old one.
 void apply_icons(HWND window, WindowIcons& icons, std::uint32_t dpi);
-
-// The brushes of the user-interface thread, made together on first use and never deleted.
-HBRUSH window_brush();
-HBRUSH card_brush();
-HBRUSH line_brush();

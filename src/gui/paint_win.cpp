@@ -2,13 +2,14 @@
 // (visibility, colour role, caption, font) and the DPI.
 #include "gui/paint_win.h"
 
+#include <algorithm>
 #include <array>
 
 #include "checks/owned_win.h"
 #include "checks/scan_types.h"
 #include "gui/colors.h"
-#include "gui/fonts_win.h"
 #include "gui/layout.h"
+#include "gui/theme_win.h"
 #include "gui/window_ids.h"
 
 namespace {
@@ -47,10 +48,22 @@ COLORREF colorref(std::uint32_t c) { return static_cast<COLORREF>(c); }
 
 LONG_PTR color_role_of(HWND control) { return control != nullptr ? GetWindowLongPtrW(control, GWLP_USERDATA) : 0; }
 
-void draw_row_mark(HDC dc, const RowMarkGeometry& g, RowMark mark)
+// A frame `width` pixels wide just inside r.
+void outline(HDC dc, const Rect& r, int width, HBRUSH brush)
+{
+    RECT frame = to_rect(r);
+    for (int i = 0; i < width && frame.right > frame.left && frame.bottom > frame.top; ++i) {
+        FrameRect(dc, &frame, brush);
+        InflateRect(&frame, -1, -1);
+    }
+}
+
+int line_width(std::uint32_t dpi) { return std::max(1, scale(dpi, 1)); }
+
+void draw_row_mark(HDC dc, const ColorScheme& scheme, const RowMarkGeometry& g, RowMark mark)
 {
     const bool pending = mark == RowMark::Pending;
-    const std::uint32_t colour = mark == RowMark::Found ? palette::accent : mark == RowMark::Missing ? palette::muted : palette::dim;
+    const std::uint32_t colour = mark_color(scheme, mark);
     const UniquePen pen(CreatePen(PS_SOLID, pending ? g.circle_pen_width : g.mark_pen_width, colorref(colour)));
     const SelectGuard use_pen(dc, pen.get());
     switch (mark) {
@@ -67,14 +80,20 @@ void draw_main_window(HDC dc, HWND window)
     const bool link_shown = link_box != nullptr && IsWindowVisible(link_box);
     const LayoutMetrics m = layout_metrics(dpi, link_shown);
 
+    const ColorScheme& scheme = current_scheme();
+
     fill(dc, m.card_rect, card_brush());
-    for (const Rect& separator : separator_rects(dpi, m)) fill(dc, separator, line_brush());
+    for (const Rect& separator : separator_rects(dpi, m)) fill(dc, separator, separator_brush());
     if (link_shown) fill(dc, m.link_rect, line_brush());
+    if (scheme.outlined) {
+        outline(dc, m.card_rect, line_width(dpi), separator_brush());
+        if (link_shown) outline(dc, m.link_rect, line_width(dpi), separator_brush());
+    }
 
     const SelectGuard hollow(dc, GetStockObject(NULL_BRUSH));
     for (int row = 0; row < row_count; ++row) {
         const LONG_PTR role = color_role_of(GetDlgItem(window, control_id::first_value + row));
-        draw_row_mark(dc, row_mark_geometry(dpi, m, row), row_mark(role));
+        draw_row_mark(dc, scheme, row_mark_geometry(dpi, m, row), row_mark(role));
     }
 }
 
@@ -91,7 +110,8 @@ LRESULT draw_button(const DRAWITEMSTRUCT& item)
     if (item.CtlType != ODT_BUTTON) return FALSE;
     HDC dc = item.hDC;
     const std::uint32_t dpi = GetDpiForWindow(item.hwndItem);
-    const ButtonColors colours = button_colors(static_cast<int>(item.CtlID), (item.itemState & ODS_SELECTED) != 0);
+    const ColorScheme& scheme = current_scheme();
+    const ButtonColors colours = button_colors(scheme, static_cast<int>(item.CtlID), (item.itemState & ODS_SELECTED) != 0);
     const Rect r{item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom};
     const ButtonGeometry g = button_geometry(dpi, r);
 
@@ -101,7 +121,7 @@ LRESULT draw_button(const DRAWITEMSTRUCT& item)
     FillRect(dc, &item.rcItem, window_brush());
 
     if ((item.itemState & ODS_FOCUS) != 0) {
-        const UniquePen ring(CreatePen(PS_SOLID, g.focus_pen_width, colorref(palette::text)));
+        const UniquePen ring(CreatePen(PS_SOLID, g.focus_pen_width, colorref(scheme.focus_ring)));
         const SelectGuard hollow(dc, GetStockObject(NULL_BRUSH));
         const SelectGuard use_pen(dc, ring.get());
         RoundRect(dc, g.focus_ring.left, g.focus_ring.top, g.focus_ring.right, g.focus_ring.bottom, g.focus_corner,
@@ -109,8 +129,10 @@ LRESULT draw_button(const DRAWITEMSTRUCT& item)
     }
     {
         const UniqueBrush body(CreateSolidBrush(colorref(colours.fill)));
+        // An outline, where the scheme has one, is drawn inside the body's edge.
+        const UniquePen edge(colours.outline ? CreatePen(PS_INSIDEFRAME, line_width(dpi), colorref(*colours.outline)) : nullptr);
         const SelectGuard use_brush(dc, body.get());
-        const SelectGuard no_pen(dc, GetStockObject(NULL_PEN));
+        const SelectGuard use_pen(dc, edge ? static_cast<HGDIOBJ>(edge.get()) : GetStockObject(NULL_PEN));
         RoundRect(dc, g.body.left, g.body.top, g.body.right, g.body.bottom, g.body_corner, g.body_corner);
     }
     {
@@ -126,13 +148,8 @@ LRESULT draw_button(const DRAWITEMSTRUCT& item)
 
 LRESULT control_colors(HDC dc, HWND control)
 {
-    const RoleColors colours = role_colors(color_role_of(control));
+    const RoleColors colours = role_colors(current_scheme(), color_role_of(control));
     SetTextColor(dc, colorref(colours.text));
     SetBkColor(dc, colorref(colours.background));
-    switch (colours.brush) {
-    case BrushKind::Card: return reinterpret_cast<LRESULT>(card_brush());
-    case BrushKind::Line: return reinterpret_cast<LRESULT>(line_brush());
-    case BrushKind::Window: break;
-    }
-    return reinterpret_cast<LRESULT>(window_brush());
+    return reinterpret_cast<LRESULT>(brush_of(colours.brush));
 }

@@ -17,18 +17,19 @@ WindowAttributeCall window_attribute_call()
     return system_function<WindowAttributeCall>(L"dwmapi.dll", "DwmSetWindowAttribute");
 }
 
-}  // namespace
-
-void set_window_attribute_call(WindowAttributeCall call) { replaced_call = call; }
-
-void set_dark_title_bar(HWND window)
+void ask_for_title_bar(HWND window, DWORD dark, COLORREF caption, COLORREF caption_text)
 {
     const WindowAttributeCall set_attribute = window_attribute_call();
     if (set_attribute == nullptr) return;
-    const DWORD dark = TRUE;
-    const COLORREF caption = palette::caption;
-    const COLORREF caption_text = palette::caption_text;
     set_attribute(window, dwm_use_immersive_dark_mode, &dark, sizeof(dark));
     set_attribute(window, dwm_caption_color, &caption, sizeof(caption));
     set_attribute(window, dwm_text_color, &caption_text, sizeof(caption_text));
 }
+
+}  // namespace
+
+void set_window_attribute_call(WindowAttributeCall call) { replaced_call = call; }
+
+void set_dark_title_bar(HWND window) { ask_for_title_bar(window, TRUE, palette::caption, palette::caption_text); }
+
+void set_system_title_bar(HWND window) { ask_for_title_bar(window, FALSE, dwm_color_default, dwm_color_default); }

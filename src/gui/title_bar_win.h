@@ -7,6 +7,9 @@
 // colour. Without dwmapi.dll or its function the title bar stays as it is.
 // Windows before 11 ignore the colours and Wine ignores all three.
 void set_dark_title_bar(HWND window);
+// Takes the dark request back: the system's own title bar, as a High Contrast
+// theme draws it.
+void set_system_title_bar(HWND window);
 
 // DwmSetWindowAttribute's shape. Tests put a recorder in its place; null
 // restores the one found in System32.

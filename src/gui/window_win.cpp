@@ -10,6 +10,8 @@
 #include "gui/fonts_win.h"
 #include "gui/hand_off_win.h"
 #include "gui/paint_win.h"
+#include "gui/theme_win.h"
+#include "gui/title_bar_win.h"
 #include "gui/window_ids.h"
 #include "gui/window_state_win.h"
 
@@ -125,6 +127,36 @@ LRESULT on_dpi_changed(HWND window, WPARAM wparam, LPARAM lparam)
     return 0;
 }
 
+LRESULT on_erase_background(HWND window, HDC dc)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    FillRect(dc, &client, window_brush());
+    return TRUE;
+}
+
+// The settings that change the window's colours: the theme (which switches
+// High Contrast on and off) and High Contrast itself.
+bool theme_setting(WPARAM wparam, LPARAM lparam)
+{
+    if (wparam == SPI_SETHIGHCONTRAST) return true;
+    const auto* area = reinterpret_cast<const wchar_t*>(lparam);
+    return area != nullptr && lstrcmpW(area, L"WindowsThemeElement") == 0;
+}
+
+// New colours: the thread's brushes are remade (the old ones deleted), the
+// title bar follows, and the window and every control paint again.
+LRESULT on_theme_changed(HWND window)
+{
+    follow_theme();
+    if (current_scheme().dark_title_bar)
+        set_dark_title_bar(window);
+    else
+        set_system_title_bar(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return 0;
+}
+
 LRESULT on_destroy()
 {
     PostQuitMessage(0);
@@ -140,6 +172,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     switch (message) {
     case WM_DESTROY: return on_destroy();
     case WM_ACTIVATE: return on_activate(window, wparam);
+    case WM_ERASEBKGND: return on_erase_background(window, reinterpret_cast<HDC>(wparam));
     case WM_PAINT: paint_main_window(window); return 0;
     case WM_DRAWITEM: return lparam != 0 ? draw_button(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)) : FALSE;
     case WM_COMMAND: return on_command(window, wparam);
@@ -147,6 +180,10 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_CTLCOLORBTN: return reinterpret_cast<LRESULT>(window_brush());
     case WM_CTLCOLORSTATIC: return control_colors(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_DPICHANGED: return on_dpi_changed(window, wparam, lparam);
+    case WM_SYSCOLORCHANGE: return on_theme_changed(window);
+    case WM_SETTINGCHANGE:
+        if (theme_setting(wparam, lparam)) return on_theme_changed(window);
+        return DefWindowProcW(window, message, wparam, lparam);
     case wm_scan_row: return on_row_message(window, lparam);
     case wm_scan_finished: return on_scan_finished();
     case wm_escape_key: return on_escape(window);

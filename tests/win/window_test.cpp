@@ -5,6 +5,7 @@
 #include "gui/controls_win.h"
 #include "gui/fonts_win.h"
 #include "gui/hand_off_win.h"
+#include "gui/theme_win.h"
 #include "gui/window_ids.h"
 #include "gui/window_state_win.h"
 #include "gui/window_win.h"
