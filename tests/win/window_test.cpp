@@ -5,6 +5,7 @@
 #include "gui/controls_win.h"
 #include "gui/fonts_win.h"
 #include "gui/hand_off_win.h"
+#include "gui/layout.h"
 #include "gui/theme_win.h"
 #include "gui/window_ids.h"
 #include "gui/window_state_win.h"
@@ -386,6 +387,33 @@ TEST_F(MainWindowTest, ControlsAreCreatedWithTheirTextsAndRoles)
     int children = 0;
     for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) ++children;
     EXPECT_EQ(children, 18);
+}
+
+TEST_F(MainWindowTest, TheMessageStandsJustBeforeTheLinkBoxAndTabKeepsItsOrder)
+{
+    // A screen reader names the read-only link box by the static text before it.
+    EXPECT_EQ(GetWindow(item(control_id::link_box), GW_HWNDPREV), item(control_id::message));
+    EXPECT_EQ(GetWindowLongPtrW(item(control_id::message), GWL_STYLE) & WS_TABSTOP, 0);
+
+    // Tab goes round the shown buttons, and to the link box once it is shown, as before.
+    struct Case {
+        UiPhase phase;
+        std::vector<int> round;  // from button 1, Tab after Tab, back to button 1
+    };
+    const Case cases[] = {
+        {open_countdown_phase(false, 3), {control_id::primary, control_id::secondary, control_id::primary}},
+        {open_failed_phase(false), {control_id::primary, control_id::secondary, control_id::link_box, control_id::primary}},
+    };
+    for (const Case& c : cases) {
+        set_phase(c.phase);
+        HWND at = item(control_id::primary);
+        std::vector<int> round = {GetDlgCtrlID(at)};
+        for (std::size_t i = 1; i < c.round.size(); ++i) {
+            at = GetNextDlgTabItem(window, at, FALSE);
+            round.push_back(GetDlgCtrlID(at));
+        }
+        EXPECT_EQ(round, c.round) << c.round.size();
+    }
 }
 
 TEST_F(MainWindowTest, ScanningShowsOnlyCancelFocusedAndTheWindowHasItsDesignSize)
@@ -939,6 +967,175 @@ TEST_F(MainWindowTest, OwnerDrawnButtonsTakeThePaletteAndShowPressAndFocus)
     // Anything but a button is left alone.
     EXPECT_EQ(picture.draw(window, item(control_id::header), ODT_STATIC, control_id::header, 0), FALSE);
     EXPECT_EQ(picture.at(8, 18), RGB(255, 255, 255));
+}
+
+// ---- High Contrast ------------------------------------------------------------
+
+namespace {
+
+bool high_contrast_answer = false;
+bool answer_high_contrast() { return high_contrast_answer; }
+
+// Puts the test's answer in place of the system's High Contrast setting, for
+// the life of the guard; the thread's colours are chosen again on the way out.
+struct HighContrastSeam {
+    explicit HighContrastSeam(bool on)
+    {
+        high_contrast_answer = on;
+        set_high_contrast_query(answer_high_contrast);
+    }
+    HighContrastSeam(const HighContrastSeam&) = delete;
+    HighContrastSeam& operator=(const HighContrastSeam&) = delete;
+    ~HighContrastSeam()
+    {
+        set_high_contrast_query(nullptr);
+        follow_theme();
+    }
+};
+
+COLORREF brush_colour(HBRUSH brush)
+{
+    LOGBRUSH info = {};
+    return GetObjectW(brush, sizeof(info), &info) == static_cast<int>(sizeof(info)) ? info.lbColor : CLR_INVALID;
+}
+
+bool has_update_region(HWND window)
+{
+    RECT r = {};
+    return GetUpdateRect(window, &r, FALSE) != FALSE;
+}
+
+// The screen as the window painted it, at a client point.
+COLORREF painted_pixel(HWND window, int x, int y)
+{
+    HDC dc = GetDC(window);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return c;
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, ThemeChangesSwitchToTheSystemColoursAndBackFreeingTheOldBrushes)
+{
+    // Wine's own system colours, which share none of the palette's.
+    const COLORREF sys_window = GetSysColor(COLOR_WINDOW), sys_text = GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF sys_gray = GetSysColor(COLOR_GRAYTEXT);
+    ASSERT_NE(sys_window, palette::window);
+
+    const LayoutMetrics m = layout_metrics(96, false);
+    const int mid_row = m.card_rect.top + m.row_height / 2;
+    struct Message {
+        UINT message;
+        WPARAM wparam;
+        const wchar_t* area;
+    };
+    const Message changes[] = {
+        {WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, nullptr},
+        {WM_SETTINGCHANGE, 0, L"WindowsThemeElement"},
+        {WM_SYSCOLORCHANGE, 0, nullptr},
+    };
+    HighContrastSeam seam(false);
+    for (const Message& change : changes) {
+        SCOPED_TRACE(change.message * 100 + change.wparam);
+        for (const bool on : {true, false}) {
+            SCOPED_TRACE(on ? "on" : "off");
+            UpdateWindow(window);
+            ASSERT_FALSE(has_update_region(window));
+            const HBRUSH old_window = window_brush(), old_card = card_brush(), old_line = line_brush();
+            const HBRUSH old_separator = separator_brush();
+            title_bar_calls.clear();
+            high_contrast_answer = on;
+            SendMessageW(window, change.message, change.wparam, reinterpret_cast<LPARAM>(change.area));
+
+            for (HBRUSH old : {old_window, old_card, old_line, old_separator}) EXPECT_FALSE(gdi_object_alive(old));
+            EXPECT_EQ(brush_colour(window_brush()), on ? sys_window : palette::window);
+            EXPECT_EQ(brush_colour(card_brush()), on ? sys_window : palette::card);
+            EXPECT_EQ(brush_colour(line_brush()), on ? sys_window : palette::line);
+            EXPECT_EQ(brush_colour(separator_brush()), on ? sys_text : palette::line);
+
+            // The window and every control are to paint again, and the title bar follows.
+            EXPECT_TRUE(has_update_region(window));
+            EXPECT_TRUE(has_update_region(item(control_id::header)));
+            EXPECT_TRUE(has_update_region(item(control_id::first_value + 5)));
+            const std::vector<AttributeCall> title_bar = {
+                {window, 20, 4, on ? 0u : 1u},
+                {window, 35, 4, on ? 0xFFFFFFFF : palette::window},  // the system's own colour, or the palette's
+                {window, 36, 4, on ? 0xFFFFFFFF : palette::text},
+            };
+            EXPECT_EQ(title_bar_calls, title_bar);
+
+            // What the controls are told, and what the window paints.
+            HWND value = item(control_id::first_value);  // still pending
+            HDC dc = GetDC(value);
+            const LRESULT brush = SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                               reinterpret_cast<LPARAM>(value));
+            EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), card_brush());
+            EXPECT_EQ(GetTextColor(dc), on ? sys_gray : palette::muted);
+            EXPECT_EQ(GetBkColor(dc), on ? sys_window : palette::card);
+            ReleaseDC(value, dc);
+            UpdateWindow(window);
+            EXPECT_EQ(painted_pixel(window, m.margin / 2, mid_row), on ? sys_window : palette::window);
+            EXPECT_EQ(painted_pixel(window, m.card_rect.left, mid_row), on ? sys_text : palette::card);  // outline
+            EXPECT_EQ(painted_pixel(window, m.card_rect.left + 3, mid_row), on ? sys_window : palette::card);
+            EXPECT_EQ(painted_pixel(window, m.card_rect.left + 20, m.card_rect.top + m.row_height),
+                      on ? sys_text : palette::line);  // a separator
+        }
+    }
+
+    // Other settings leave the colours alone.
+    const HBRUSH kept = window_brush();
+    high_contrast_answer = true;
+    title_bar_calls.clear();
+    for (const Message& other : {Message{WM_SETTINGCHANGE, SPI_SETWORKAREA, nullptr},
+                                 Message{WM_SETTINGCHANGE, 0, L"Environment"}, Message{WM_SETTINGCHANGE, 0, L"intl"}}) {
+        SendMessageW(window, other.message, other.wparam, reinterpret_cast<LPARAM>(other.area));
+        EXPECT_EQ(window_brush(), kept);
+    }
+    EXPECT_TRUE(title_bar_calls.empty());
+}
+
+TEST_F(MainWindowTest, InHighContrastButtonsTakeTheSystemColoursOutlinedAndInvertWhenPressed)
+{
+    const HighContrastSeam seam(true);
+    follow_theme();
+    const COLORREF face = GetSysColor(COLOR_BTNFACE), face_text = GetSysColor(COLOR_BTNTEXT);
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT), highlight_text = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    const COLORREF back = GetSysColor(COLOR_WINDOW);
+    struct Case {
+        UINT id;
+        UINT state;
+        COLORREF fill, outline;
+    };
+    const Case cases[] = {
+        {control_id::primary, 0, highlight, highlight},
+        {control_id::primary, ODS_SELECTED, highlight_text, highlight},
+        {control_id::secondary, 0, face, face_text},
+        {control_id::secondary, ODS_SELECTED, face_text, face_text},
+    };
+    set_phase(open_countdown_phase(false, 3));
+    ButtonPicture picture;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id * 10 + c.state);
+        EXPECT_EQ(picture.draw(window, item(static_cast<int>(c.id)), ODT_BUTTON, c.id, c.state), TRUE);
+        EXPECT_EQ(picture.at(8, 18), c.fill);
+        EXPECT_EQ(picture.at(4, 18), c.outline);  // the body's left edge
+        EXPECT_EQ(picture.at(0, 0), back);
+        EXPECT_EQ(picture.at(121, 18), back);
+    }
+    EXPECT_EQ(picture.draw(window, item(control_id::secondary), ODT_BUTTON, control_id::secondary, ODS_FOCUS), TRUE);
+    EXPECT_EQ(picture.at(1, 18), GetSysColor(COLOR_WINDOWTEXT));  // the focus ring
+}
+
+TEST_F(MainWindowTest, AWindowMadeInHighContrastAsksForNoDarkTitleBar)
+{
+    const HighContrastSeam seam(true);
+    follow_theme();
+    title_bar_calls.clear();
+    HWND second = create_main_window(GetModuleHandleW(nullptr), Rect{0, 0, 1024, 768});
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(title_bar_calls.empty());
+    DestroyWindow(second);
 }
 
 TEST_F(MainWindowTest, DpiChangeRemakesFontsRelaysOutAndMovesToTheSuggestedCorner)
