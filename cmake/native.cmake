@@ -53,8 +53,7 @@ endforeach()
 # byte) and signed (a throw-away certificate, checked and run under Wine).
 add_test(NAME release_reproducible COMMAND ${CMAKE_SOURCE_DIR}/tests/release/reproducible.sh
          ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/reproducible ${PROJECT_VERSION})
-# Alone: its two compilations would take the CPU from the timed Wine tests.
-set_tests_properties(release_reproducible PROPERTIES TIMEOUT 900 RUN_SERIAL ON)
+set_tests_properties(release_reproducible PROPERTIES TIMEOUT 900)
 add_test(NAME release_signed COMMAND ${CMAKE_SOURCE_DIR}/tests/release/signed.sh ${windows_exe} ${PROJECT_VERSION})
 set_tests_properties(release_signed PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300
                      REQUIRED_FILES ${windows_exe})

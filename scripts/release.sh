@@ -17,5 +17,6 @@ version=$(sed -n 's/^#define QD_VERSION_TEXT "\(.*\)"$/\1/p' "$build/generated/v
 if [ "$(git -C "$src" rev-parse --show-toplevel 2>/dev/null)" = "$src" ] &&
    commit=$(git -C "$src" describe --always --dirty --abbrev=12 2>/dev/null); then
   echo "release: source $commit"
+  case $commit in *-dirty) echo "release: WARNING: uncommitted changes; nobody can rebuild this exe from a commit" ;; esac
 fi
 "$src/scripts/release-package.sh" "$build/quellix-detect.exe" "$version" "$dist"
