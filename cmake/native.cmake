@@ -26,6 +26,7 @@ set(wine_env "QD_WIN=${QD_WINDOWS_BUILD_DIR}" "QD_WORK=${CMAKE_BINARY_DIR}/wine"
 # What the tests below need from the Windows build: without it they are
 # reported as not run, instead of failing somewhere inside Wine.
 set(windows_exe ${QD_WINDOWS_BUILD_DIR}/quellix-detect.exe)
+set(windows_test_exe ${QD_WINDOWS_BUILD_DIR}/quellix-detect-test.exe)  # with the High Contrast hook
 file(GLOB windows_tools CONFIGURE_DEPENDS tests/tools/*.cpp tools/*.cpp)
 list(TRANSFORM windows_tools REPLACE "^.*/([^/]+)\\.cpp$" "${QD_WINDOWS_BUILD_DIR}/\\1.exe")
 
@@ -46,7 +47,7 @@ foreach(script ${e2e_scripts})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME e2e_${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/session.sh --e2e ${script})
   set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300
-                       REQUIRED_FILES "${windows_exe};${windows_tools}")
+                       REQUIRED_FILES "${windows_exe};${windows_test_exe};${windows_tools}")
 endforeach()
 
 # The release: reproducible (two clean builds without ccache, compared byte for

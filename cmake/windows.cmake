@@ -30,6 +30,16 @@ if(MINGW)
   target_link_options(quellix-detect PRIVATE ${static_link} -municode -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 endif()
 
+# The program with one hook for the end-to-end tests: QD_HIGH_CONTRAST=1 (or 0)
+# in its environment stands in for the system's High Contrast setting, which
+# Wine cannot switch on. Same sources, one define; the shipped exe has no hook.
+add_executable(quellix-detect-test WIN32 src/gui/main_win.cpp resources/quellix-detect.rc)
+target_compile_definitions(quellix-detect-test PRIVATE QD_HIGH_CONTRAST_FROM_ENVIRONMENT)
+target_link_libraries(quellix-detect-test PRIVATE qd_win32)
+if(MINGW)
+  target_link_options(quellix-detect-test PRIVATE ${static_link} -municode -Wl,--gc-sections)
+endif()
+
 # GoogleTest from Debian's sources, built for Windows.
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

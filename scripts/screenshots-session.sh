@@ -1,10 +1,24 @@
 #!/usr/bin/env bash
 # Runs inside a session that tests/wine/session.sh prepared for `make
 # screenshots`: three runs of the program at QD_SHOT_DPI, photographing each
-# phase as it appears, into QD_SHOT_DIR.
+# phase as it appears, into QD_SHOT_DIR. With QD_SHOT_THEME=hc-white, the
+# opened and could-not-open phases under High Contrast White, named
+# hc-white-<phase>-<dpi>.png: the theme's system colours in the prefix, and the
+# test build of the exe told by QD_HIGH_CONTRAST=1 that High Contrast is on.
 . "$(dirname "$0")/../tests/e2e/lib/window.sh"
 : "${QD_SHOT_DPI:?}" "${QD_SHOT_DIR:?}"
 dpi=$QD_SHOT_DPI
+theme=${QD_SHOT_THEME:-}
+case $theme in
+  '') phases=" scanning countdown opened not-opened could-not-open copied " ;;
+  hc-white)
+    phases=" opened could-not-open "
+    #             window        window text  button face   button text  highlight   highlight text  gray text
+    system_colours "255 255 255" "0 0 0"     "255 255 255" "0 0 0"      "55 0 110"  "255 255 255"   "96 0 0"
+    export QD_EXE=$test_exe QD_HIGH_CONTRAST=1 ;;
+  *) fail "unknown QD_SHOT_THEME '$theme'"; finish ;;
+esac
+wanted() { [[ $phases == *" $1 "* ]]; }
 
 # wait_for ID PATTERN SECONDS: until control ID's text matches; leaves the
 # last snapshot in $snap.
@@ -13,9 +27,11 @@ wait_for() {
   fail "control $1 never matched /$2/ at $dpi DPI"; return 1
 }
 
-# shoot NAME: the window, cropped from a picture of the whole screen.
+# shoot NAME: the window, cropped from a picture of the whole screen, if this
+# theme wants the phase.
 shoot() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW out=$QD_SHOT_DIR/$1-$dpi.png
+  wanted "$1" || return 0
+  local X Y WIDTH HEIGHT SCREEN WINDOW out=$QD_SHOT_DIR/${theme:+$theme-}$1-$dpi.png
   sleep 0.2  # let the last change paint
   eval "$(xdotool getwindowgeometry --shell "$(wait_window 5)")"
   import -display "$DISPLAY" -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
@@ -43,20 +59,24 @@ wait_for 130 '^Opened ' 15 && shoot opened
 end_run
 
 # Run 2: Escape during the countdown.
-start_exe
-if wait_for 130 '^Opening' 15; then
-  xdotool key Escape
-  wait_for 130 '^Not opened' 5 && shoot not-opened
+if wanted not-opened; then
+  start_exe
+  if wait_for 130 '^Opening' 15; then
+    xdotool key Escape
+    wait_for 130 '^Not opened' 5 && shoot not-opened
+  fi
+  end_run
 fi
-end_run
 
 # Run 3: no handler for https, so the browser cannot be started; then Copy link.
 wine reg delete 'HKLM\Software\Classes\https' /f >/dev/null 2>&1
 start_exe
 if wait_for 100 '^Could not open your browser' 20; then
   shoot could-not-open
-  click_control "$snap" 1
-  wait_for 130 '^Link copied' 5 && shoot copied
+  if wanted copied; then
+    click_control "$snap" 1
+    wait_for 130 '^Link copied' 5 && shoot copied
+  fi
 fi
 end_run
 finish

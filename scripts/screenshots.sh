@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `make screenshots`: regenerates docs/screenshots/<phase>-<dpi>.png, each
 # cropped to the window: scanning, countdown, opened, not-opened,
-# could-not-open and copied, at 96 and 144 DPI. One Wine session per DPI.
+# could-not-open and copied, at 96 and 144 DPI; and hc-white-opened-96.png and
+# hc-white-could-not-open-96.png under High Contrast White. One Wine session each.
 set -euo pipefail
 B=$1
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,3 +14,5 @@ for dpi in 96 144; do
   echo "== $dpi DPI"
   QD_SHOT_DPI=$dpi "$src/tests/wine/session.sh" --e2e "$src/scripts/screenshots-session.sh"
 done
+echo "== High Contrast White, 96 DPI"
+QD_SHOT_DPI=96 QD_SHOT_THEME=hc-white "$src/tests/wine/session.sh" --e2e "$src/scripts/screenshots-session.sh"

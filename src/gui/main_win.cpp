@@ -8,6 +8,7 @@
 #include "checks/scan_win.h"
 #include "gui/controls_win.h"
 #include "gui/layout.h"
+#include "gui/theme_win.h"
 #include "gui/window_state_win.h"
 #include "gui/window_win.h"
 
@@ -103,6 +104,25 @@ void run()
 
 }  // namespace
 
+#if defined(QD_HIGH_CONTRAST_FROM_ENVIRONMENT)
+namespace {
+
+// The test build only: QD_HIGH_CONTRAST=1 or 0 in the environment stands in
+// for the system's High Contrast setting, which Wine cannot switch on.
+bool forced_high_contrast = false;
+bool forced_answer() { return forced_high_contrast; }
+
+void take_high_contrast_from_environment()
+{
+    wchar_t value[2] = {};
+    if (GetEnvironmentVariableW(L"QD_HIGH_CONTRAST", value, 2) != 1) return;
+    forced_high_contrast = value[0] == L'1';
+    set_high_contrast_query(forced_answer);
+}
+
+}  // namespace
+#endif
+
 #if defined(__GLIBCXX__)
 // A GUI program has no console for libstdc++'s verbose terminate handler to
 // print to, and that handler links in the whole C++ demangler (a quarter of
@@ -121,6 +141,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // system code on its behalf, comes from System32 only, never from the
     // folder the exe was downloaded to. The exe's own imports are all KnownDLLs.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+#if defined(QD_HIGH_CONTRAST_FROM_ENVIRONMENT)
+    take_high_contrast_from_environment();
+#endif
     run();
     return 0;
 }

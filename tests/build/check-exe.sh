@@ -18,4 +18,9 @@ if [ -n "$bad" ]; then echo "not a KnownDLL: $bad"; exit 1; fi
 if ! grep -qw SetDefaultDllDirectories <<< "$headers"; then
   echo "the exe does not call SetDefaultDllDirectories"; exit 1
 fi
+# The shipped exe has no test hook: the stand-in for High Contrast that the
+# end-to-end tests use (an environment variable) is built into quellix-detect-test.exe only.
+if LC_ALL=C grep -qaP 'Q\x00D\x00_\x00H\x00I\x00G\x00H\x00_\x00C\x00' "$exe"; then
+  echo "the exe carries the test build's QD_HIGH_CONTRAST hook"; exit 1
+fi
 echo "size: $(stat -c %s "$exe") bytes"

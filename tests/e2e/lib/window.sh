@@ -136,3 +136,34 @@ expect() { if eval "$2"; then echo "ok: $1"; else fail "$1"; fi; }
 
 # in_range VALUE LOW HIGH
 in_range() { [ "$1" -ge "$2" ] && [ "$1" -le "$3" ]; }
+
+# colours_in SHOT X Y W H RRGGBB...: those of the given colours that some pixel
+# of the region has, one a line; nothing when none.
+colours_in() {
+  local shot=$1 x=$2 y=$3 w=$4 h=$5; shift 5
+  local wanted; wanted=$(IFS='|'; echo "$*")
+  convert "$shot" -crop "${w}x${h}+${x}+${y}" +repage -depth 8 txt:- 2>/dev/null |
+    grep -oiE "#($wanted)\b" | tr 'a-f' 'A-F' | sort -u
+}
+
+# The window's palette, as RRGGBB.
+palette_colours=(1C1C1C 262626 303030 3A3A3A F1F1EF A6A7A2 9FD38A B7E3A4 172014)
+
+# system_colours WINDOW WINDOWTEXT BUTTONFACE BUTTONTEXT HILIGHT HILIGHTTEXT GRAYTEXT
+# ("R G B" each): writes the system colours of a theme into the prefix and
+# restarts its Wine server, which reads them when it starts.
+system_colours() {
+  import_reg "[HKEY_CURRENT_USER\\Control Panel\\Colors]
+\"Window\"=\"$1\"
+\"WindowText\"=\"$2\"
+\"ButtonFace\"=\"$3\"
+\"ButtonText\"=\"$4\"
+\"Hilight\"=\"$5\"
+\"HilightText\"=\"$6\"
+\"GrayText\"=\"$7\""
+  "$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w
+}
+
+# The test build of the exe: QD_HIGH_CONTRAST=1 in its environment stands in
+# for the system's High Contrast setting.
+test_exe=$QD_WIN/quellix-detect-test.exe
