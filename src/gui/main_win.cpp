@@ -98,7 +98,7 @@ void run()
     const UniqueHandle worker = start_scan_worker(window);
     run_message_loop(window);
 
-    take_out_window_state();  // releases the state and its fonts; the brushes stay
+    take_out_window_state();  // releases the state and its fonts; the brushes go with the thread
     wait_pumping_messages(worker.get(), scan_finish_wait_ms);
 }
 

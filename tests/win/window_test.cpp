@@ -309,7 +309,8 @@ TEST(BrushSet, ThreeBrushesOfThePaletteMadeOnceAndKept)
     };
     const Case cases[] = {{window, window_brush(), RGB(28, 28, 28)},
                           {card, card_brush(), RGB(38, 38, 38)},
-                          {line, line_brush(), RGB(48, 48, 48)}};
+                          {line, line_brush(), RGB(48, 48, 48)},
+                          {separator_brush(), separator_brush(), RGB(48, 48, 48)}};
     for (const Case& c : cases) {
         EXPECT_EQ(c.brush, c.again);
         LOGBRUSH info = {};
