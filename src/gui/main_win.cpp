@@ -8,7 +8,9 @@
 #include "checks/scan_win.h"
 #include "gui/controls_win.h"
 #include "gui/layout.h"
+#if defined(QD_HIGH_CONTRAST_FROM_ENVIRONMENT)
 #include "gui/theme_win.h"
+#endif
 #include "gui/window_state_win.h"
 #include "gui/window_win.h"
 

@@ -1,5 +1,5 @@
 // Nothing here needs the window state: everything comes from the controls
-// (visibility, colour role, caption, font) and the DPI.
+// (visibility, colour role, caption, font), the DPI and the thread's colours.
 #include "gui/paint_win.h"
 
 #include <algorithm>

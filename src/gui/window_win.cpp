@@ -157,6 +157,12 @@ LRESULT on_theme_changed(HWND window)
     return 0;
 }
 
+LRESULT on_setting_change(HWND window, WPARAM wparam, LPARAM lparam)
+{
+    if (theme_setting(wparam, lparam)) return on_theme_changed(window);
+    return DefWindowProcW(window, WM_SETTINGCHANGE, wparam, lparam);
+}
+
 LRESULT on_destroy()
 {
     PostQuitMessage(0);
@@ -181,9 +187,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_CTLCOLORSTATIC: return control_colors(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_DPICHANGED: return on_dpi_changed(window, wparam, lparam);
     case WM_SYSCOLORCHANGE: return on_theme_changed(window);
-    case WM_SETTINGCHANGE:
-        if (theme_setting(wparam, lparam)) return on_theme_changed(window);
-        return DefWindowProcW(window, message, wparam, lparam);
+    case WM_SETTINGCHANGE: return on_setting_change(window, wparam, lparam);
     case wm_scan_row: return on_row_message(window, lparam);
     case wm_scan_finished: return on_scan_finished();
     case wm_escape_key: return on_escape(window);
