@@ -3,7 +3,8 @@
 # close button) at moments across the scan and into the countdown. Every run
 # ends with exit code 0, opens nothing, and the process is gone within 6 s of
 # the close: the program lets a scan still in progress finish for at most 5 s,
-# plus some slack for the process to end. Every run also checks the window's
+# plus some slack for the process to end. While it waits, the windows its
+# thread still has (COM's) answer what is sent to them. Every run also checks the window's
 # first sight: X maps it only once it has its final size and place, and it
 # keeps them while it is visible (no flash at a default size or place).
 . "$(dirname "$0")/lib/window.sh"
@@ -76,17 +77,19 @@ close_by() {
   esac
 }
 
-# method | ms after the window shows. The scan's six rows come in over at
-# least 1.08 s and the countdown follows; 1800 ms is in the countdown.
-runs="escape 50
+# method | ms after the window shows | "answers": check that the thread's
+# windows answer while the program waits for its scan (early in the scan, so
+# that the wait lasts). The scan's six rows come in over at least 1.08 s and
+# the countdown follows; 1800 ms is in the countdown.
+runs="escape 50 answers
 alt-f4 50
 button 50
 escape 250
-alt-f4 250
+alt-f4 250 answers
 button 250
 escape 450
 alt-f4 450
-button 450
+button 450 answers
 escape 700
 alt-f4 700
 button 700
@@ -96,8 +99,14 @@ button 950
 alt-f4 1800
 button 1800"
 
-while read -r method moment; do
+answers=$QD_SESSION/answers.txt
+while read -r method moment also; do
   what="$method at $moment ms"
+  if [ "$also" = answers ]; then
+    # Sends to each of the thread's windows once the main window is gone.
+    wine "$spy_exe" --send-after-close 10000 >"$answers" 2>/dev/null &
+    spy_pid=$!
+  fi
   start_exe
   if ! id=$(wait_shown); then
     fail "$what: the window did not show"
@@ -114,6 +123,11 @@ while read -r method moment; do
   check "$what: exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
   check "$what: ended within $exit_limit_ms ms of the close" [ $(( exe_ended_ms - acted_ms )) -le "$exit_limit_ms" ]
   check "$what: the window is gone" window_gone
+  if [ "$also" = answers ]; then
+    wait "$spy_pid"
+    expect "$what: the thread's windows answer while it waits for the scan ($(grep -c answered=1 "$answers") of $(grep -c class= "$answers"))" \
+      'grep -q class= "$answers" && ! grep "^window " "$answers" | grep -qv "answered=1 running=1"'
+  fi
   places=$(seen_places "$id")
   IFS=, read -r x y w h <<<"$places"
   check "$what: seen at one place and size only (seen: $(echo $places))" [ "$(wc -l <<<"$places")" -eq 1 ]

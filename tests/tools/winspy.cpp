@@ -20,6 +20,10 @@
 //                          change of a text alone within about 50 ms
 //   winspy --deactivate MS shows a window of its own in front for MS, so that
 //                          the program's window loses and then regains activation
+//   winspy --send-after-close MS
+//                          once the program's window is gone, sends WM_NULL to
+//                          every window its thread still has (up to MS each):
+//                          "window class=NAME answered=0|1 running=0|1"
 #include <windows.h>
 
 #include <fcntl.h>
@@ -31,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "checks/owned_win.h"
 #include "checks/wide_win.h"
 
 namespace {
@@ -225,6 +230,50 @@ int deactivate(std::int64_t hold_ms)
     return 0;
 }
 
+// The windows of `thread`: its top-level ones (hidden or not) and its
+// message-only ones.
+std::vector<HWND> windows_of_thread(DWORD thread)
+{
+    std::vector<HWND> found;
+    EnumThreadWindows(
+        thread, [](HWND window, LPARAM out) { reinterpret_cast<std::vector<HWND>*>(out)->push_back(window); return TRUE; },
+        reinterpret_cast<LPARAM>(&found));
+    for (HWND window = nullptr; (window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) != nullptr;) {
+        if (GetWindowThreadProcessId(window, nullptr) == thread) found.push_back(window);
+    }
+    return found;
+}
+
+// Waits for the program's window, then for it to be gone, and sends WM_NULL
+// to every window its thread still has, each with up to MS to answer. One
+// line per window: its class, whether it answered, and whether the program
+// was still running after the answer (an answer given while the program still
+// waited for its scan, not one that came only because the thread ended).
+int send_after_close(std::int64_t limit_ms)
+{
+    HWND main = wait_for_window(30000);
+    if (main == nullptr) return 1;
+    DWORD process_id = 0;
+    const DWORD thread = GetWindowThreadProcessId(main, &process_id);
+    const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, process_id));
+    if (!process) return 1;
+    while (IsWindow(main)) Sleep(1);
+    const std::vector<HWND> windows = windows_of_thread(thread);
+    std::printf("windows=%zu running=%d\n", windows.size(),
+                WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT ? 1 : 0);
+    for (HWND window : windows) {
+        wchar_t name[256] = {};
+        GetClassNameW(window, name, 256);
+        DWORD_PTR result = 0;
+        const bool answered =
+            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(limit_ms), &result) != 0;
+        const bool running = WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+        std::printf("window class=%s answered=%d running=%d\n", from_wide(name, 256).c_str(), answered ? 1 : 0,
+                    running ? 1 : 0);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -234,6 +283,7 @@ int wmain(int argc, wchar_t** argv)
     const std::int64_t ms = argc > 2 ? std::wcstoll(argv[2], nullptr, 10) : 0;
     if (mode == L"--watch") return watch(ms);
     if (mode == L"--deactivate") return deactivate(ms);
+    if (mode == L"--send-after-close") return send_after_close(ms);
     HWND main = mode == L"--wait" ? wait_for_window(ms) : find_main_window();
     if (main == nullptr) {
         std::printf("window found=0\n");
