@@ -37,9 +37,10 @@ void centre_in(HWND window, const Rect& work)
 }
 
 // How long a closed window lets a scan still in progress finish before the
-// process ends. Ending the process while a probe is inside the graphics stack
-// can crash the process on its way out (seen under Wine while the adapter
-// list is first built); the window is already gone, so the user waits for nothing.
+// process ends. Ending the process normally while a probe is inside the
+// graphics stack can crash it on its way out (seen under Wine while the
+// adapter list is first built, from the DLLs' detach handlers); the window is
+// already gone, so the user waits for nothing.
 constexpr DWORD scan_finish_wait_ms = 5000;
 
 // COM for this thread, as a single-threaded apartment, for as long as the
@@ -61,16 +62,17 @@ private:
 // Waits until `handle` is signalled or `limit_ms` have passed, handling this
 // thread's messages meanwhile: the thread is a single-threaded apartment, and
 // whatever is sent to its hidden windows (COM's, the system's) is answered
-// instead of blocking its sender until the wait ends.
-void wait_pumping_messages(HANDLE handle, DWORD limit_ms)
+// instead of blocking its sender until the wait ends. True when signalled.
+bool wait_pumping_messages(HANDLE handle, DWORD limit_ms)
 {
     const ULONGLONG until = GetTickCount64() + limit_ms;
     for (;;) {
         const ULONGLONG now = GetTickCount64();
-        if (now >= until) return;
+        if (now >= until) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
         const DWORD woke = MsgWaitForMultipleObjectsEx(1, &handle, static_cast<DWORD>(until - now), QS_ALLINPUT,
                                                        MWMO_INPUTAVAILABLE);
-        if (woke != WAIT_OBJECT_0 + 1) return;  // signalled, timed out or failed
+        if (woke == WAIT_OBJECT_0) return true;
+        if (woke != WAIT_OBJECT_0 + 1) return false;  // timed out or failed
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
@@ -101,7 +103,12 @@ void run()
     run_message_loop(window);
 
     take_out_window_state();  // releases the state and its fonts; the brushes go with the thread
-    wait_pumping_messages(worker.get(), scan_finish_wait_ms);
+    if (!wait_pumping_messages(worker.get(), scan_finish_wait_ms)) {
+        // The scan is still inside a probe (a very busy machine, a stuck
+        // driver): end here with exit code 0, without the DLLs' detach
+        // handlers that could crash under the worker's feet.
+        TerminateProcess(GetCurrentProcess(), 0);
+    }
 }
 
 }  // namespace
