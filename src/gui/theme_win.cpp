@@ -4,7 +4,9 @@
 
 namespace {
 
-thread_local HighContrastQuery replaced_query = nullptr;  // a test's answer; null: the system's
+// A test's answer; null: the system's. Per thread, not in the WindowState: the
+// scheme is chosen when the window is created, before it has a state.
+thread_local HighContrastQuery replaced_query = nullptr;
 
 bool system_high_contrast()
 {

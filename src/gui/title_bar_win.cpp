@@ -9,7 +9,9 @@ static_assert(std::is_same_v<WindowAttributeCall, decltype(&DwmSetWindowAttribut
 
 namespace {
 
-thread_local WindowAttributeCall replaced_call = nullptr;  // a test's recorder; null: the system's
+// A test's recorder; null: the system's. Per thread, not in the WindowState:
+// the title bar is asked for while the window is created, before it has a state.
+thread_local WindowAttributeCall replaced_call = nullptr;
 
 WindowAttributeCall window_attribute_call()
 {
