@@ -10,7 +10,7 @@ shot_taken=
 while kill -0 "$exe_pid" 2>/dev/null; do
   if [ -z "$shot_taken" ] && [ -s "$QD_URL_LOG" ]; then
     # The URL reaches the browser stand-in before the window says so.
-    wait_text 130 '^Opened ' 2 >/dev/null || true
+    wait_text $id_message '^Opened ' 2 >/dev/null || true
     screenshot "$QD_SHOT"; shot_taken=1
   fi
   sleep 0.1

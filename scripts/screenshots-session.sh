@@ -48,22 +48,22 @@ wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
 # Run 1: scanning, the countdown, then the browser opens.
 start_exe
 if [ -n "$(wait_window 30)" ]; then sleep 0.45; shoot scanning; else fail "no window at $dpi DPI"; fi
-if wait_for 130 '^Opening' 15; then
+if wait_for $id_message '^Opening' 15; then
   # The client width is s(520) at the window's DPI. (GetDpiForWindow on another
   # process's window reads 96 under Wine, so the size is the witness.)
   client_width=$(field "$(window_line "$snap")" cw)
   check "the window is laid out for $dpi DPI (client width $client_width)" [ "$client_width" = "$((dpi * 520 / 96))" ]
   shoot countdown
 fi
-wait_for 130 '^Opened ' 15 && shoot opened
+wait_for $id_message '^Opened ' 15 && shoot opened
 end_run
 
 # Run 2: Escape during the countdown.
 if wanted not-opened; then
   start_exe
-  if wait_for 130 '^Opening' 15; then
+  if wait_for $id_message '^Opening' 15; then
     xdotool key Escape
-    wait_for 130 '^Not opened' 5 && shoot not-opened
+    wait_for $id_message '^Not opened' 5 && shoot not-opened
   fi
   end_run
 fi
@@ -75,7 +75,7 @@ if wait_for 100 '^Could not open your browser' 20; then
   shoot could-not-open
   if wanted copied; then
     click_control "$snap" 1
-    wait_for 130 '^Link copied' 5 && shoot copied
+    wait_for $id_message '^Link copied' 5 && shoot copied
   fi
 fi
 end_run

@@ -14,10 +14,10 @@ run_at() {
   start_exe
   wait_window 30 >/dev/null
   # Once the first row is in, the window has painted.
-  check "$dpi DPI: the first row comes in" wait_text 120 '^[^…]'
+  check "$dpi DPI: the first row comes in" wait_text $(value_id 0) '^[^…]'
   local w; w=$(window_line "$snap")
   check "$dpi DPI: client $2 (got $(field "$w" cw)x$(field "$w" ch))" [ "$(field "$w" cw)x$(field "$w" ch)" = "$2" ]
-  local got="$(place 100) $(place 110) $(place 125) $(place 130) $(place 131) $(place 2) $(place 132)"
+  local got="$(place $id_header) $(place $(label_id 0)) $(place $(value_id 5)) $(place $id_message) $(place $id_link_box) $(place $id_secondary) $(place $id_footnote)"
   local want="$3 $4 $5 $6 $7 $8 $9"
   check "$dpi DPI: controls at their places" [ "$got" = "$want" ]
   [ "$got" = "$want" ] || echo "  got:  $got"$'\n'"  want: $want"

@@ -31,7 +31,7 @@ mark_colours() { colours_in "$shot" $((ox + 38)) $((oy + 73)) 15 $((34 * 5 + 13)
 # ---- High Contrast on: the theme's colours -------------------------------------------
 QD_EXE=$test_exe QD_HIGH_CONTRAST=1 start_exe
 wait_window 30 >/dev/null
-check "the countdown begins" wait_text 130 '^Opening' 20
+check "the countdown begins" wait_text $id_message '^Opening' 20
 shoot_client hc-countdown
 # At 96 DPI: card (24, 62)-(496, 266), rows 34 high, buttons from y 330.
 check "window, card and its outline, a separator" \
@@ -46,8 +46,8 @@ echo "colours seen: $(in_client "${theme[@]}")"
 
 # The count runs out and the shell fails: the fallback. (A key pressed here
 # could arrive after the count has run out and press Copy link instead.)
-check "the fallback shows the link box" wait_text 100 '^Could not open your browser$' 20
-check "... and nothing was copied" [ "$(text_of "$snap" 1)" = "Copy link" ]
+check "the fallback shows the link box" wait_text $id_header '^Could not open your browser$' 20
+check "... and nothing was copied" [ "$(text_of "$snap" $id_primary)" = "Copy link" ]
 shoot_client hc-failed
 check "the link band: outlined, on the window's colour" [ "$(px 24 346)/$(px 27 346)" = "$text/$window" ]
 check "the link in the window's text colour" region_has "$shot" $((ox + 36)) $((oy + 336)) 200 20 "$text"
@@ -59,13 +59,13 @@ wait_exe 15
 # ---- The shipped exe has no such hook: the palette, as before ----------------------
 QD_HIGH_CONTRAST=1 start_exe
 wait_window 30 >/dev/null
-check "the countdown begins" wait_text 130 '^Opening' 20
+check "the countdown begins" wait_text $id_message '^Opening' 20
 shoot_client palette-countdown
 check "window, card, a separator in the palette" \
   [ "$(px 10 150)/$(px 30 79)/$(px 24 79)/$(px 260 96)" = "1C1C1C/262626/262626/303030" ]
 check "button 1 in the accent, button 2 in the line colour" [ "$(px 246 348)/$(px 380 348)" = "9FD38A/303030" ]
 check "none of the theme's colours in the window" [ -z "$(in_client "${theme[@]}")" ]
-check "the fallback" wait_text 100 '^Could not open your browser$' 20
+check "the fallback" wait_text $id_header '^Could not open your browser$' 20
 key Escape
 check "Escape closes" wait_gone
 wait_exe 15

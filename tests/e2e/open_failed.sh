@@ -10,18 +10,18 @@ wine reg delete 'HKLM\Software\Classes\https' /f >/dev/null 2>&1
 
 start_exe
 wait_window 30 >/dev/null
-check "the countdown begins" wait_text 130 'in 3…$'
+check "the countdown begins" wait_text $id_message 'in 3…$'
 before=$(window_line "$snap")
 key Return  # Open now
-check "the shell's failure shows the fallback" wait_text 100 '^Could not open your browser$'
-check "the fallback focuses Copy link" wait_focus 1
-link=$(text_of "$snap" 131)
+check "the shell's failure shows the fallback" wait_text $id_header '^Could not open your browser$'
+check "the fallback focuses Copy link" wait_focus $id_primary
+link=$(text_of "$snap" $id_link_box)
 echo "link box: $link"
 check "nothing reached a browser" [ -z "$(urls)" ]
 expect "the link box shows the report link" \
-  '[ "$(visible_of "$snap" 131)" = 1 ] && [[ "$link" == "$site_origin/detect?src=app&v=$program_version&cpu="*"&w=1920&h=1080&"*"gm="* ]]'
+  '[ "$(visible_of "$snap" $id_link_box)" = 1 ] && [[ "$link" == "$site_origin/detect?src=app&v=$program_version&cpu="*"&w=1920&h=1080&"*"gm="* ]]'
 check "message and buttons of the fallback" \
-  [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(text_of "$snap" 2)|$(field "$(window_line "$snap")" focus)" = \
+  [ "$(text_of "$snap" $id_message)|$(text_of "$snap" $id_primary)|$(text_of "$snap" $id_secondary)|$(field "$(window_line "$snap")" focus)" = \
     "Copy this link and paste it into your browser's address bar:|Copy link|Close|1" ]
 after=$(window_line "$snap")
 check "client 520 x 480 with the link band (was $(field "$before" cw) x $(field "$before" ch))" \
@@ -31,7 +31,7 @@ check "the window grew by 46 and kept its place" \
     "46/$(field "$before" x),$(field "$before" y)" ]
 place() { local l; l=$(child "$snap" "$1"); echo "$(field "$l" x),$(field "$l" y),$(field "$l" w),$(field "$l" h)"; }
 check "link box, buttons and footnote move below the band" \
-  [ "$(place 131) $(place 1) $(place 2) $(place 132)" = "28,336,464,20 238,376,124,36 372,376,124,36 24,430,472,36" ]
+  [ "$(place $id_link_box) $(place $id_primary) $(place $id_secondary) $(place $id_footnote)" = "28,336,464,20 238,376,124,36 372,376,124,36 24,430,472,36" ]
 
 screenshot "$shots/failed.png"
 read -r ox oy <<< "$(client_origin "$snap")"
@@ -43,18 +43,18 @@ check "the link's text is drawn in the text colour" \
 
 # ---- Enter in the link box copies -------------------------------------------------
 key Tab Tab
-check "Tab reaches the link box" wait_focus 131
+check "Tab reaches the link box" wait_focus $id_link_box
 key Return
-check "Enter in the link box acts on button 1: Copied" wait_text 1 '^Copied$'
+check "Enter in the link box acts on button 1: Copied" wait_text $id_primary '^Copied$'
 check "the message says the link is copied" \
-  [ "$(text_of "$snap" 130)" = "Link copied. Paste it into your browser's address bar." ]
+  [ "$(text_of "$snap" $id_message)" = "Link copied. Paste it into your browser's address bar." ]
 clip=$(xclip -o -selection clipboard 2>/dev/null)
 check "the clipboard holds exactly the link" [ "$clip" = "$link" ]
 check "... with nothing after it" [ "$(xclip -o -selection clipboard 2>/dev/null | wc -c)" -eq "${#link}" ]
 
 # ---- Focus across deactivation -------------------------------------------------------
 key Tab
-check "focus on Close before deactivation" wait_focus 2
+check "focus on Close before deactivation" wait_focus $id_secondary
 # winspy holds its own window in front for 3 s; look until the program's
 # window has lost the activation (a busy machine is slow to start it).
 wine "$spy_exe" --deactivate 3000 >/dev/null 2>&1 &
@@ -74,7 +74,7 @@ if [ "$(field "$(window_line "$snap")" active)" != 1 ]; then
   read -r ox oy <<< "$(client_origin "$snap")"
   xdotool mousemove --sync $((ox + 30)) $((oy + 150)) click 1  # the card's edge: no control there
 fi
-expect "the focus is back on Close after reactivation" 'wait_focus 2 && [ "$(field "$(window_line "$snap")" active)" = 1 ]'
+expect "the focus is back on Close after reactivation" 'wait_focus $id_secondary && [ "$(field "$(window_line "$snap")" active)" = 1 ]'
 key Return
 check "Enter on Close closes" wait_gone
 wait_exe 30

@@ -57,7 +57,7 @@ wait_window 30 >/dev/null
 # pending for at least another 5 x 180 ms. Until the rows are in, the script
 # reads only the watch: starting another Wine program here would hold up the
 # Wine server, and with it the rows' timings that the watch records.
-for _ in $(seq 500); do grep -q '^t=[0-9]* child id=120 .*role=4 ' "$watch" && break; sleep 0.02; done
+for _ in $(seq 500); do grep -q "^t=[0-9]* child id=$(value_id 0) .*role=4 " "$watch" && break; sleep 0.02; done
 screenshot "$shots/scanning.png"
 scanning=$(sed -n 's/^t=0 //p' "$watch")  # the window as first seen; it keeps its place while scanning
 # Wait for the countdown (all six rows in) and take the second picture there.
@@ -70,21 +70,22 @@ check "exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
 
 # ---- The rows ---------------------------------------------------------------
 ram_expected=$(awk '/^MemTotal:/ { printf "%d\n", $2 / 1048576 + 0.5 }' /proc/meminfo)
-declare -A want_text=([120]="$cpu_shown" [121]="$gpu_name" [122]="$ram_expected GB" [123]="1920 × 1080"
-                      [124]="not found")
-declare -A want_role=([120]=4 [121]=4 [122]=4 [123]=4 [124]=5 [125]=4)
+# By row: the text each value shows (the settings row's is checked below) and its role.
+want_text=("$cpu_shown" "$gpu_name" "$ram_expected GB" "1920 × 1080" "not found" "")
+want_role=(4 4 4 4 5 4)
 late=400  # ms a change may be seen late; see the top
 previous=
 times=()
-for id in 120 121 122 123 124 125; do
+for row in 0 1 2 3 4 5; do
+  id=$(value_id "$row")
   first=$(watch_first "$watch" "$id" 'role=[45] ')
   t=${first%% *}; shown=${first#* }
   check "row $id filled" [ -n "$first" ]
   [ -n "$first" ] || continue
   role=$(field "$(grep -E "^t=[0-9]+ child id=$id .*role=[45] " "$watch" | tail -n 1)" role)
-  check "row $id role ${want_role[$id]} (got $role)" [ "$role" = "${want_role[$id]}" ]
-  if [ -n "${want_text[$id]:-}" ]; then
-    check "row $id shows '${want_text[$id]}' (got '$shown')" [ "$shown" = "${want_text[$id]}" ]
+  check "row $id role ${want_role[$row]} (got $role)" [ "$role" = "${want_role[$row]}" ]
+  if [ -n "${want_text[$row]}" ]; then
+    check "row $id shows '${want_text[$row]}' (got '$shown')" [ "$shown" = "${want_text[$row]}" ]
   fi
   [ -n "$previous" ] && check "row $id comes after the one before ($((t - previous)) ms)" [ "$t" -ge "$previous" ]
   previous=$t
@@ -97,10 +98,10 @@ echo "row times: ${times[*]}"
   [ $((times[5] - times[2])) -ge $((3 * 180 - late)) ]
 
 # ---- Countdown, opening and closing ------------------------------------------------
-t3=$(watch_first "$watch" 130 'in 3…$' | cut -d' ' -f1)
-t2=$(watch_first "$watch" 130 'in 2…$' | cut -d' ' -f1)
-t1=$(watch_first "$watch" 130 'in 1…$' | cut -d' ' -f1)
-opened=$(watch_first "$watch" 130 'text=Opened ')
+t3=$(watch_first "$watch" $id_message 'in 3…$' | cut -d' ' -f1)
+t2=$(watch_first "$watch" $id_message 'in 2…$' | cut -d' ' -f1)
+t1=$(watch_first "$watch" $id_message 'in 1…$' | cut -d' ' -f1)
+opened=$(watch_first "$watch" $id_message 'text=Opened ')
 t_open=${opened%% *}
 t_gone=$(sed -n 's/^t=\([0-9]*\) gone$/\1/p' "$watch")
 echo "countdown at $t3 $t2 $t1, opened at $t_open, gone at $t_gone"
@@ -112,10 +113,10 @@ if [ -n "$t3" ] && [ -n "$t2" ] && [ -n "$t1" ] && [ -n "$t_open" ] && [ -n "$t_
   check "opens one second after 1" in_range $((t_open - t1)) $((1000 - late)) 3000
   check "closes about 3 s after opening ($((t_gone - t_open)) ms)" in_range $((t_gone - t_open)) $((3000 - late)) 6000
 fi
-check "header after the scan is 'Scan complete'" [ "$(text_of "$counting" 100)" = "Scan complete" ]
+check "header after the scan is 'Scan complete'" [ "$(text_of "$counting" $id_header)" = "Scan complete" ]
 check "Opened message names the host (got '${opened#* }')" [ "${opened#* }" = "Opened $site_host — your rig is ready. Closing in 3…" ]
 check "Open now and Cancel during the countdown" \
-  [ "$(text_of "$counting" 1)/$(visible_of "$counting" 1)/$(text_of "$counting" 2)" = "Open now/1/Cancel" ]
+  [ "$(text_of "$counting" $id_primary)/$(visible_of "$counting" $id_primary)/$(text_of "$counting" $id_secondary)" = "Open now/1/Cancel" ]
 
 # ---- The link ---------------------------------------------------------------
 check "the link was opened once" [ "$(urls | wc -l)" -eq 1 ]
@@ -131,7 +132,7 @@ check "link carries the prefix's state" [ "$link" = "$expected" ]
 [ "$link" = "$expected" ] || echo "expected: $expected"
 # The settings pairs are everything after the hardware parameters.
 pairs=$(printf '%s\n' "$link" | sed 's/.*&h=[0-9]*\(&hz=[0-9]*\)\{0,1\}\(&disk=[a-z]*\)\{0,1\}//' | tr '&' '\n' | grep -c '=')
-check "settings row counts the link's $pairs settings" [ "$(text_of "$counting" 125)" = "$pairs checked" ]
+check "settings row counts the link's $pairs settings" [ "$(text_of "$counting" $(value_id 5))" = "$pairs checked" ]
 
 # ---- Colours at 96 DPI ----------------------------------------------------------
 read -r ox oy <<< "$(client_origin "$counting")"

@@ -23,11 +23,11 @@ at_once_ms=2500
 start_and_spy() {
   start_exe
   wait_window 30 >/dev/null
-  check "the window shows with the focus on Cancel" wait_focus 2
+  check "the window shows with the focus on Cancel" wait_focus $id_secondary
 }
 
 # Waits for the countdown to begin; the snapshot goes to $snap.
-wait_countdown() { check "the countdown begins" wait_text 130 'in 3…$'; }
+wait_countdown() { check "the countdown begins" wait_text $id_message 'in 3…$'; }
 
 # closes_at_once T0 WHAT: the window is gone soon after the action at T0 and the exe ends with 0.
 closes_at_once() {
@@ -42,20 +42,20 @@ closes_at_once() {
 # ---- Cancel during the scan --------------------------------------------------
 start_and_spy
 check "scanning: only Cancel, focused" \
-  [ "$(text_of "$snap" 100)|$(visible_of "$snap" 1)|$(text_of "$snap" 2)|$(field "$(window_line "$snap")" focus)" = \
+  [ "$(text_of "$snap" $id_header)|$(visible_of "$snap" $id_primary)|$(text_of "$snap" $id_secondary)|$(field "$(window_line "$snap")" focus)" = \
     "Scanning your PC…|0|Cancel|2" ]
 t0=$(now_ms); click_control "$snap" 2
 closes_at_once "$t0" "Cancel during the scan"
 
 # ---- Escape during the scan ------------------------------------------------------
 start_and_spy
-check "still scanning when Escape is pressed" [ "$(text_of "$snap" 100)" = "Scanning your PC…" ]
+check "still scanning when Escape is pressed" [ "$(text_of "$snap" $id_header)" = "Scanning your PC…" ]
 t0=$(now_ms); key Escape
 closes_at_once "$t0" "Escape during the scan"
 
 # ---- Enter on Cancel during the scan ----------------------------------------------
 start_and_spy  # with the focus on Cancel
-check "still scanning when Enter is pressed" [ "$(text_of "$snap" 100)" = "Scanning your PC…" ]
+check "still scanning when Enter is pressed" [ "$(text_of "$snap" $id_header)" = "Scanning your PC…" ]
 t0=$(now_ms); key Return
 closes_at_once "$t0" "Enter on Cancel during the scan"
 check "nothing opened by closing during the scan" [ "$(url_count)" -eq 0 ]
@@ -64,11 +64,11 @@ check "nothing opened by closing during the scan" [ "$(url_count)" -eq 0 ]
 start_and_spy
 wait_countdown
 t0=$(now_ms); click_control "$snap" 1
-wait_text 130 '^Opened '
+wait_text $id_message '^Opened '
 took=$(( $(now_ms) - t0 ))
 expect "Open now opens at once ($took ms, limit $at_once_ms)" 'wait_urls 1 && [ "$took" -lt "$at_once_ms" ]'
 check "Opened shows the host and only Close, focused" \
-  [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(visible_of "$snap" 2)|$(field "$(window_line "$snap")" focus)" = \
+  [ "$(text_of "$snap" $id_message)|$(text_of "$snap" $id_primary)|$(visible_of "$snap" $id_secondary)|$(field "$(window_line "$snap")" focus)" = \
     "Opened $site_host — your rig is ready. Closing in 3…|Close|0|1" ]
 t0=$(now_ms); key Escape
 closes_at_once "$t0" "Escape when opened"
@@ -77,16 +77,16 @@ check "the link was opened once" [ "$(url_count)" -eq 1 ]
 # ---- Tab to Cancel, Enter: not opened; Escape then closes ------------------------------
 start_and_spy
 wait_countdown
-check "the countdown focuses Open now" wait_focus 1
+check "the countdown focuses Open now" wait_focus $id_primary
 key Tab
-check "Tab moves the focus to Cancel" wait_focus 2
+check "Tab moves the focus to Cancel" wait_focus $id_secondary
 key Return
-wait_text 130 '^Not opened'
+wait_text $id_message '^Not opened'
 check "Enter on Cancel: not opened, ten seconds" \
-  [ "$(text_of "$snap" 130)|$(text_of "$snap" 1)|$(text_of "$snap" 2)" = \
+  [ "$(text_of "$snap" $id_message)|$(text_of "$snap" $id_primary)|$(text_of "$snap" $id_secondary)" = \
     "Not opened. Choose Open now to see Quellix. Closing in 10…|Open now|Close" ]
-check "the new state focuses Open now" wait_focus 1
-check "the close countdown runs" wait_text 130 'Closing in 9…$'
+check "the new state focuses Open now" wait_focus $id_primary
+check "the close countdown runs" wait_text $id_message 'Closing in 9…$'
 t0=$(now_ms); key Escape
 closes_at_once "$t0" "Escape when not opened"
 check "cancelling opened nothing" [ "$(url_count)" -eq 1 ]
@@ -95,11 +95,11 @@ check "cancelling opened nothing" [ "$(url_count)" -eq 1 ]
 start_and_spy
 wait_countdown
 key Escape
-wait_text 130 '^Not opened'
+wait_text $id_message '^Not opened'
 check "Escape in the countdown: not opened, ten seconds" \
-  [ "$(text_of "$snap" 130)" = "Not opened. Choose Open now to see Quellix. Closing in 10…" ]
+  [ "$(text_of "$snap" $id_message)" = "Not opened. Choose Open now to see Quellix. Closing in 10…" ]
 key Return
-check "Enter opens after all" wait_text 130 '^Opened '
+check "Enter opens after all" wait_text $id_message '^Opened '
 check "Enter with the focus on Open now opens" wait_urls 2
 t0=$(now_ms)
 wait_gone

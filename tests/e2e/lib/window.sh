@@ -3,6 +3,22 @@
 # registry set-up of the session's prefix.
 . "$(dirname "${BASH_SOURCE[0]}")/../../wine/e2e-lib.sh"
 
+# The window's control ids, read from the program's own header so that the
+# scripts and the program name the same controls.
+ids_header=$(dirname "${BASH_SOURCE[0]}")/../../../src/gui/window_ids.h
+control_id() { sed -n "s/^inline constexpr int $1 = \([0-9]*\);.*/\1/p" "$ids_header"; }
+id_primary=$(control_id primary)
+id_secondary=$(control_id secondary)
+id_header=$(control_id header)
+id_first_label=$(control_id first_label)
+id_first_value=$(control_id first_value)
+id_message=$(control_id message)
+id_link_box=$(control_id link_box)
+id_footnote=$(control_id footnote)
+[ -n "$id_primary" ] && [ -n "$id_footnote" ] || { echo "cannot read the control ids from $ids_header"; exit 1; }
+value_id() { echo $((id_first_value + $1)); }  # the value control of row $1
+label_id() { echo $((id_first_label + $1)); }
+
 spy_exe=$QD_WIN/winspy.exe
 shots=$QD_SESSION/shots
 mkdir -p "$shots"
