@@ -9,6 +9,7 @@
 #include "gui/controls_win.h"
 #include "gui/fonts_win.h"
 #include "gui/hand_off_win.h"
+#include "gui/layout.h"
 #include "gui/paint_win.h"
 #include "gui/theme_win.h"
 #include "gui/title_bar_win.h"
@@ -116,7 +117,9 @@ LRESULT on_dpi_changed(HWND window, WPARAM wparam, LPARAM lparam)
 {
     StateGuard state;
     if (!state) return 0;
-    const std::uint32_t dpi = HIWORD(wparam);
+    // A DPI below 96 (0 would be a broken message) is taken as 96, as at
+    // start-up, so the fonts never get a height of 0.
+    const std::uint32_t dpi = layout_dpi(HIWORD(wparam));
     state->dpi = dpi;
     const FontSet old_fonts = std::exchange(state->fonts, create_font_set(dpi));
     apply_fonts(window, state->fonts, dpi);  // the old fonts go once no control uses them

@@ -1166,6 +1166,18 @@ TEST_F(MainWindowTest, DpiChangeRemakesFontsRelaysOutAndMovesToTheSuggestedCorne
     EXPECT_EQ(now.bottom - now.top, outer.bottom - outer.top);
 }
 
+TEST_F(MainWindowTest, ADpiChangeBelow96IsTakenAs96)
+{
+    for (const WORD dpi : {WORD{0}, WORD{48}}) {
+        SCOPED_TRACE(dpi);
+        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+        StateGuard state;
+        ASSERT_TRUE(state);
+        EXPECT_EQ(state->dpi, 96u);
+        EXPECT_EQ(font_info(state->fonts.title_font.get()).lfHeight, -20);
+    }
+}
+
 TEST_F(MainWindowTest, TheWindowAsksForADarkTitleBarInThePalettesColours)
 {
     const std::vector<AttributeCall> expected = {
