@@ -222,8 +222,9 @@ int wmain(int argc, wchar_t** argv)
 {
     const std::optional<Options> options = parse_options(argc, argv);
     if (!options) {
-        std::printf("usage: bench_startup [--runs N] [--warmup N] [--class NAME] [--title TEXT] [--scan] "
-                    "[--timeout-ms N] PROGRAM.exe\n");
+        std::printf(
+            "usage: bench_startup [--runs N] [--warmup N] [--class NAME] [--title TEXT] [--scan] "
+            "[--timeout-ms N] PROGRAM.exe\n");
         return 2;
     }
     for (unsigned i = 1; i <= options->warmup; ++i) {

@@ -10,10 +10,7 @@ constexpr std::uint32_t max_side = 16384;
 constexpr std::uint32_t min_refresh = 2;
 constexpr std::uint32_t max_refresh_hz = 1000;
 
-std::uint64_t area(const DisplayMode& mode)
-{
-    return std::uint64_t{mode.width} * mode.height;
-}
+std::uint64_t area(const DisplayMode& mode) { return std::uint64_t{mode.width} * mode.height; }
 
 void keep_highest(std::optional<std::uint32_t>& best, std::uint32_t candidate)
 {
@@ -27,10 +24,7 @@ bool is_valid_size(const DisplayMode& mode)
     return mode.width >= min_width && mode.width <= max_side && mode.height >= min_height && mode.height <= max_side;
 }
 
-bool is_valid_refresh(std::uint32_t hz)
-{
-    return hz >= min_refresh && hz <= max_refresh_hz;
-}
+bool is_valid_refresh(std::uint32_t hz) { return hz >= min_refresh && hz <= max_refresh_hz; }
 
 DisplayRow display_findings(const std::vector<DisplayInfo>& displays)
 {

@@ -10,8 +10,8 @@ namespace {
 constexpr std::uint32_t microsoft_vendor = 0x1414;  // the Basic Render Driver and other software adapters
 
 // Matched anywhere in the lower-cased description, not as whole words.
-constexpr std::array<std::string_view, 8> virtual_adapter_keywords = {
-    "basic", "virtual", "remote", "parsec", "meta", "mirage", "citrix", "displaylink"};
+constexpr std::array<std::string_view, 8> virtual_adapter_keywords = {"basic", "virtual", "remote", "parsec",
+                                                                      "meta",  "mirage",  "citrix", "displaylink"};
 constexpr std::array<std::string_view, 7> discrete_family_keywords = {
     "nvidia", "radeon rx", "radeon pro", "arc(tm) a", "arc(tm) b", "arc a", "arc b"};
 
@@ -31,10 +31,7 @@ std::string zero_padded(std::uint32_t n, std::size_t width)
     return text;
 }
 
-bool is_leap_year(std::uint32_t year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool is_leap_year(std::uint32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 std::uint32_t days_in_month(std::uint32_t year, std::uint32_t month)
 {

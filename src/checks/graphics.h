@@ -35,7 +35,8 @@ std::string display_class_subkey(unsigned index);
 std::optional<std::string> parse_driver_date(std::string_view text);
 
 // Reads one REG_SZ value of a subkey of HKEY_LOCAL_MACHINE; absent when unreadable.
-using RegistryTextReader = std::function<std::optional<std::string>(const std::string& subkey, std::string_view value_name)>;
+using RegistryTextReader =
+    std::function<std::optional<std::string>(const std::string& subkey, std::string_view value_name)>;
 
 // The driver date of the first display-class subkey whose DriverDesc names the
 // adapter (white space collapsed, ASCII case ignored). That subkey ends the search

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "checks/registry.h"
 #include "checks/owned_win.h"
+#include "checks/registry.h"
 #include "checks/system_dll_win.h"
 #include "checks/wide_win.h"
 

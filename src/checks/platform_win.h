@@ -6,10 +6,10 @@
 #pragma once
 #include <windows.h>
 
-#include <shellapi.h>
-#include <winioctl.h>
 #include <dwmapi.h>
 #include <powrprof.h>
+#include <shellapi.h>
+#include <winioctl.h>
 
 // CreateWaitableTimerExW flag (Windows 10 1803 and later).
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION

@@ -1,7 +1,7 @@
 #include "checks/processor.h"
 
-#include "checks/registry.h"
 #include "checks/platform_win.h"
+#include "checks/registry.h"
 
 std::optional<std::string> probe_processor()
 {

@@ -17,4 +17,5 @@ std::optional<std::string> read_registry_text(RegistryRoot root, std::string_vie
                                               std::size_t capacity);
 
 // A REG_DWORD value. A value of another type or size reads as absent.
-std::optional<std::uint32_t> read_registry_dword(RegistryRoot root, std::string_view subkey, std::string_view value_name);
+std::optional<std::uint32_t> read_registry_dword(RegistryRoot root, std::string_view subkey,
+                                                 std::string_view value_name);

@@ -19,7 +19,8 @@ std::optional<std::string> read_registry_text(RegistryRoot root, std::string_vie
     return from_wide(buffer.data(), capacity);
 }
 
-std::optional<std::uint32_t> read_registry_dword(RegistryRoot root, std::string_view subkey, std::string_view value_name)
+std::optional<std::uint32_t> read_registry_dword(RegistryRoot root, std::string_view subkey,
+                                                 std::string_view value_name)
 {
     const std::wstring key = to_wide(subkey);
     const std::wstring name = to_wide(value_name);

@@ -27,10 +27,7 @@ RowMessage storage_row(std::optional<std::string_view> storage_kind)
     return {RowPayload(std::in_place_index<4>, storage_kind)};
 }
 
-RowMessage settings_row(SettingsSnapshot settings)
-{
-    return {RowPayload(std::in_place_index<5>, std::move(settings))};
-}
+RowMessage settings_row(SettingsSnapshot settings) { return {RowPayload(std::in_place_index<5>, std::move(settings))}; }
 
 void take_row(ScanReport& report, RowMessage&& row)
 {

@@ -12,8 +12,8 @@ enum class TriState : std::uint8_t { Off = 0, On = 1, Absent = 2 };
 // The Windows settings and hardware-derived facts of one scan, in the order the
 // report link writes them. Code fields point at constant texts and own nothing.
 struct SettingsSnapshot {
-    std::optional<std::string_view> power_plan;   // "hp", "up", "bal", "ps", "oth"
-    std::optional<std::string_view> power_mode;   // "best", "eff", "bal"
+    std::optional<std::string_view> power_plan;  // "hp", "up", "bal", "ps", "oth"
+    std::optional<std::string_view> power_mode;  // "best", "eff", "bal"
     TriState game_mode = TriState::Absent;
     TriState gpu_scheduling = TriState::Absent;
     TriState game_capture = TriState::Absent;
@@ -25,7 +25,7 @@ struct SettingsSnapshot {
     TriState on_battery = TriState::Absent;
     std::optional<std::uint32_t> memory_rated_speed;
     std::optional<std::uint32_t> memory_configured_speed;
-    std::optional<std::string> gpu_driver_date;   // YYYYMMDD
+    std::optional<std::string> gpu_driver_date;  // YYYYMMDD
     std::optional<std::uint32_t> os_build;
 };
 

@@ -5,10 +5,10 @@
 #include "checks/display_win.h"
 #include "checks/graphics_win.h"
 #include "checks/memory_win.h"
+#include "checks/owned_win.h"
 #include "checks/pacing.h"
 #include "checks/processor.h"
 #include "checks/settings.h"
-#include "checks/owned_win.h"
 #include "checks/storage_win.h"
 
 namespace {
@@ -66,10 +66,7 @@ void post_row(std::int64_t& last_post, HWND window, RowMessage row)
     if (PostMessageW(window, wm_scan_row, 0, reinterpret_cast<LPARAM>(record.get()))) record.release();
 }
 
-void post_scan_finished(HWND window)
-{
-    PostMessageW(window, wm_scan_finished, 0, 0);
-}
+void post_scan_finished(HWND window) { PostMessageW(window, wm_scan_finished, 0, 0); }
 
 void run_scan(HWND window)
 {
@@ -94,7 +91,8 @@ void run_scan(HWND window)
 
 UniqueHandle start_scan_worker(HWND window)
 {
-    UniqueHandle thread(CreateThread(nullptr, 0x200000, scan_thread, window, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    UniqueHandle thread(
+        CreateThread(nullptr, 0x200000, scan_thread, window, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     if (!thread) RaiseFailFastException(nullptr, nullptr, 0);
     return thread;
 }

@@ -7,8 +7,8 @@
 #include <functional>
 #include <memory>
 
-#include "checks/scan_types.h"
 #include "checks/owned_win.h"
+#include "checks/scan_types.h"
 
 static_assert(wm_scan_row == WM_APP + 1);
 static_assert(wm_scan_finished == WM_APP + 2);

@@ -118,7 +118,8 @@ TriState windowed_optimizations_state(const std::optional<std::string>& directx_
         const std::size_t end = rest.find(';');
         const std::string_view piece = rest.substr(0, end);
         const std::size_t equals = piece.find('=');
-        if (equals != std::string_view::npos && ascii_iequals(trim(piece.substr(0, equals)), "SwapEffectUpgradeEnable")) {
+        if (equals != std::string_view::npos &&
+            ascii_iequals(trim(piece.substr(0, equals)), "SwapEffectUpgradeEnable")) {
             const std::string_view value = trim(piece.substr(equals + 1));
             if (value == "1") return TriState::On;
             if (value == "0") return TriState::Off;

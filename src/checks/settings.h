@@ -16,7 +16,8 @@
 // Game Mode, GPU scheduling, game capture, memory integrity, windowed
 // optimisations, mouse acceleration, highest refresh rate, free space,
 // battery, driver date, Windows build.
-SettingsSnapshot scan_settings(const std::optional<std::string>& graphics_name, const std::vector<DisplayInfo>& displays);
+SettingsSnapshot scan_settings(const std::optional<std::string>& graphics_name,
+                               const std::vector<DisplayInfo>& displays);
 
 // Where a setting lives. The Win32 reader maps the hive to its HKEY.
 enum class RegistryHive : std::uint8_t { CurrentUser, LocalMachine };
@@ -26,9 +27,9 @@ struct RegistrySetting {
     std::string_view value;
 };
 
-inline constexpr RegistrySetting power_mode_setting{
-    RegistryHive::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes",
-    "ActiveOverlayAcPowerScheme"};
+inline constexpr RegistrySetting power_mode_setting{RegistryHive::LocalMachine,
+                                                    "SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes",
+                                                    "ActiveOverlayAcPowerScheme"};
 inline constexpr RegistrySetting game_mode_setting{RegistryHive::CurrentUser, "Software\\Microsoft\\GameBar",
                                                    "AutoGameModeEnabled"};
 inline constexpr RegistrySetting gpu_scheduling_setting{

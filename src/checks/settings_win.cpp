@@ -2,16 +2,13 @@
 
 #include "checks/graphics.h"
 #include "checks/memory_win.h"
-#include "checks/registry.h"
 #include "checks/owned_win.h"
+#include "checks/registry.h"
 #include "checks/system_dll_win.h"
 
 namespace {
 
-HKEY hive_key(RegistryHive hive)
-{
-    return hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-}
+HKEY hive_key(RegistryHive hive) { return hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
 std::optional<std::uint32_t> read_dword(const RegistrySetting& setting)
 {
@@ -81,7 +78,8 @@ std::optional<PowerStatus> read_power_status(const PowerApi& api)
     return PowerStatus{status.ACLineStatus, status.BatteryFlag};
 }
 
-SettingsSnapshot scan_settings(const std::optional<std::string>& graphics_name, const std::vector<DisplayInfo>& displays)
+SettingsSnapshot scan_settings(const std::optional<std::string>& graphics_name,
+                               const std::vector<DisplayInfo>& displays)
 {
     SettingsSnapshot s;
     const MemorySpeeds speeds = probe_memory_speeds();

@@ -4,8 +4,8 @@
 #include <functional>
 #include <optional>
 
-#include "checks/settings.h"
 #include "checks/platform_win.h"
+#include "checks/settings.h"
 
 // PowerGetActiveScheme(nullptr, scheme) of System32's powrprof.dll:
 // ERROR_SUCCESS with a GUID the caller frees with LocalFree, else an error code.

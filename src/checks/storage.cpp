@@ -35,10 +35,7 @@ int rank(const DriveInfo& drive)
 
 }  // namespace
 
-std::string physical_drive_path(unsigned n)
-{
-    return "\\\\.\\PhysicalDrive" + decimal(n);
-}
+std::string physical_drive_path(unsigned n) { return "\\\\.\\PhysicalDrive" + decimal(n); }
 
 StoragePropertyQuery storage_property_query(std::uint32_t property_id)
 {

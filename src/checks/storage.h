@@ -9,8 +9,8 @@
 
 // One drive that answered the device query.
 struct DriveInfo {
-    std::uint32_t bus_type = 0;    // STORAGE_BUS_TYPE
-    std::uint8_t seek_penalty = 2; // 0 none, 2 unknown, anything else: a seek penalty
+    std::uint32_t bus_type = 0;     // STORAGE_BUS_TYPE
+    std::uint8_t seek_penalty = 2;  // 0 none, 2 unknown, anything else: a seek penalty
 };
 
 inline constexpr unsigned max_physical_drives = 16;

@@ -3,8 +3,8 @@
 #pragma once
 #include <functional>
 
-#include "checks/storage.h"
 #include "checks/platform_win.h"
+#include "checks/storage.h"
 
 struct StorageApi {
     // CreateFileW of "\\.\PhysicalDriveN" for queries only: INVALID_HANDLE_VALUE when it fails.

@@ -37,10 +37,22 @@ char32_t next_scalar(std::string_view text, std::size_t& i)
     int extra = 0;
     char32_t cp = 0;
     char32_t min = 0;
-    if ((b0 & 0xE0) == 0xC0) { extra = 1; cp = b0 & 0x1F; min = 0x80; }
-    else if ((b0 & 0xF0) == 0xE0) { extra = 2; cp = b0 & 0x0F; min = 0x800; }
-    else if ((b0 & 0xF8) == 0xF0) { extra = 3; cp = b0 & 0x07; min = 0x10000; }
-    else { ++i; return replacement; }
+    if ((b0 & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = b0 & 0x1F;
+        min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = b0 & 0x0F;
+        min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = b0 & 0x07;
+        min = 0x10000;
+    } else {
+        ++i;
+        return replacement;
+    }
     if (text.size() - i <= static_cast<std::size_t>(extra)) {
         ++i;
         return replacement;
@@ -157,8 +169,7 @@ std::string collapse_whitespace(std::string_view text)
 std::string_view trim(std::string_view text)
 {
     std::size_t begin = 0;
-    while (begin < text.size() && is_white_space_at(text, begin)) {
-    }
+    while (begin < text.size() && is_white_space_at(text, begin)) {}
     // Walk forward, remembering where the last non-white character ended.
     std::size_t end = begin;
     for (std::size_t i = begin; i < text.size();) {
@@ -169,10 +180,7 @@ std::string_view trim(std::string_view text)
     return text.substr(begin, end - begin);
 }
 
-std::string to_lower(std::string_view text)
-{
-    return utf32_to_utf8(lower_case(utf8_to_utf32(text)));
-}
+std::string to_lower(std::string_view text) { return utf32_to_utf8(lower_case(utf8_to_utf32(text))); }
 
 bool contains(std::string_view haystack, std::string_view needle)
 {

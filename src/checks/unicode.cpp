@@ -20,15 +20,16 @@ constexpr char32_t final_sigma = 0x03C2;
 // Last table entry whose `first` is <= cp, or nullptr. Tables are sorted by
 // `first` and their entries do not overlap.
 template <typename Entry, std::size_t N>
-const Entry* find_entry(const Entry (&table)[N], std::uint32_t cp) {
-    const Entry* it = std::upper_bound(
-        std::begin(table), std::end(table), cp,
-        [](std::uint32_t value, const Entry& e) { return value < e.first; });
+const Entry* find_entry(const Entry (&table)[N], std::uint32_t cp)
+{
+    const Entry* it = std::upper_bound(std::begin(table), std::end(table), cp,
+                                       [](std::uint32_t value, const Entry& e) { return value < e.first; });
     return it == std::begin(table) ? nullptr : it - 1;
 }
 
 template <std::size_t N>
-bool in_ranges(const CodePointRange (&table)[N], char32_t cp) {
+bool in_ranges(const CodePointRange (&table)[N], char32_t cp)
+{
     const CodePointRange* r = find_entry(table, static_cast<std::uint32_t>(cp));
     return r != nullptr && cp <= r->last;
 }
@@ -38,7 +39,8 @@ bool is_case_ignorable(char32_t cp) { return in_ranges(case_ignorable_ranges, cp
 
 // Lower-case form of cp when it is a single code point (cp itself when it has
 // no mapping). Multi-code-point mappings are handled by the caller.
-char32_t lower_single(char32_t cp) {
+char32_t lower_single(char32_t cp)
+{
     const auto value = static_cast<std::uint32_t>(cp);
     const LowerRange* r = find_entry(lower_ranges, value);
     if (r == nullptr) return cp;
@@ -47,7 +49,8 @@ char32_t lower_single(char32_t cp) {
     return static_cast<char32_t>(static_cast<std::int64_t>(value) + r->delta);
 }
 
-const LowerMulti* find_multi(char32_t cp) {
+const LowerMulti* find_multi(char32_t cp)
+{
     const LowerMulti* m = find_entry(lower_multi, static_cast<std::uint32_t>(cp));
     return m != nullptr && m->first == cp ? m : nullptr;
 }
@@ -55,7 +58,8 @@ const LowerMulti* find_multi(char32_t cp) {
 // True when a cased code point is reached from `pos` in direction `step`
 // (-1 or +1) passing only case-ignorable code points. A code point that is
 // both cased and case-ignorable counts as the cased one.
-bool cased_nearby(std::u32string_view text, std::size_t pos, int step) {
+bool cased_nearby(std::u32string_view text, std::size_t pos, int step)
+{
     for (std::size_t i = pos;;) {
         if (step < 0) {
             if (i == 0) return false;
@@ -70,7 +74,8 @@ bool cased_nearby(std::u32string_view text, std::size_t pos, int step) {
 
 // Capital sigma at the end of a word (cased text before it, none after it)
 // becomes the final form.
-bool is_final_sigma(std::u32string_view text, std::size_t pos) {
+bool is_final_sigma(std::u32string_view text, std::size_t pos)
+{
     return cased_nearby(text, pos, -1) && !cased_nearby(text, pos, +1);
 }
 
@@ -78,7 +83,8 @@ bool is_final_sigma(std::u32string_view text, std::size_t pos) {
 
 bool is_white_space(char32_t cp) { return in_ranges(white_space_ranges, cp); }
 
-std::u32string lower_case(std::u32string_view text) {
+std::u32string lower_case(std::u32string_view text)
+{
     std::u32string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

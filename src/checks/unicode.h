@@ -1,5 +1,5 @@
 #pragma once
 #include <string>
 #include <string_view>
-bool is_white_space(char32_t cp);                       // Unicode White_Space property
-std::u32string lower_case(std::u32string_view text);    // full default lower-case mapping + Final_Sigma
+bool is_white_space(char32_t cp);                     // Unicode White_Space property
+std::u32string lower_case(std::u32string_view text);  // full default lower-case mapping + Final_Sigma

@@ -16,7 +16,8 @@ constexpr DWORD row_static_style = SS_ENDELLIPSIS | SS_CENTERIMAGE | SS_NOPREFIX
 constexpr DWORD button_style = BS_OWNERDRAW | WS_TABSTOP;
 constexpr DWORD link_box_style = ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP;
 
-void create_control(HWND window, int id, const wchar_t* control_class, DWORD style, std::string_view text, ColorRole role)
+void create_control(HWND window, int id, const wchar_t* control_class, DWORD style, std::string_view text,
+                    ColorRole role)
 {
     HWND control = CreateWindowExW(0, control_class, to_wide(text).c_str(), child_style | style, 0, 0, 0, 0, window,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);

@@ -1,8 +1,8 @@
 #include "gui/fonts_win.h"
 
+#include "checks/scan_types.h"
 #include "gui/layout.h"
 #include "gui/window_ids.h"
-#include "checks/scan_types.h"
 
 namespace {
 
@@ -27,7 +27,8 @@ void set_font(HWND window, int id, const UniqueFont& font)
 void set_icon(HWND window, HMODULE module, WPARAM kind, int metric, std::uint32_t dpi, UniqueIcon& owned)
 {
     const int size = GetSystemMetricsForDpi(metric, dpi);
-    UniqueIcon icon(static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    UniqueIcon icon(
+        static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     if (!icon) return;
     SendMessageW(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon.get()));
     owned = std::move(icon);  // the window no longer uses the old one
@@ -60,7 +61,8 @@ void apply_fonts(HWND window, const FontSet& fonts, std::uint32_t dpi)
     set_font(window, control_id::secondary, fonts.strong_font);
 
     const int margin = link_box_margin(dpi);
-    send_to_control(window, control_id::link_box, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+    send_to_control(window, control_id::link_box, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                    MAKELPARAM(margin, margin));
 }
 
 void apply_icons(HWND window, WindowIcons& icons, std::uint32_t dpi)

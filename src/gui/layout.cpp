@@ -7,8 +7,8 @@ namespace {
 
 int saturate(std::int64_t value)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
-                                                      std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // Rounds toward minus infinity, so s(n) stays a floor for negative lengths too.
@@ -131,8 +131,8 @@ std::array<Rect, 5> separator_rects(std::uint32_t dpi, const LayoutMetrics& m)
     std::array<Rect, 5> lines{};
     for (int k = 1; k <= 5; ++k) {
         const int y = offset(m.card_rect.top, saturate(std::int64_t{k} * m.row_height));
-        lines[static_cast<std::size_t>(k - 1)] = {offset(m.card_rect.left, s(12)), y,
-                                                   offset(m.card_rect.right, -s(12)), offset(y, thickness)};
+        lines[static_cast<std::size_t>(k - 1)] = {offset(m.card_rect.left, s(12)), y, offset(m.card_rect.right, -s(12)),
+                                                  offset(y, thickness)};
     }
     return lines;
 }

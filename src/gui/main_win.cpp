@@ -47,7 +47,8 @@ constexpr DWORD scan_finish_wait_ms = 5000;
 // guard lives; uninitialised only when the initialisation succeeded.
 class ComApartment {
 public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+    {}
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
     ~ComApartment()
@@ -69,8 +70,8 @@ bool wait_pumping_messages(HANDLE handle, DWORD limit_ms)
     for (;;) {
         const ULONGLONG now = GetTickCount64();
         if (now >= until) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &handle, static_cast<DWORD>(until - now), QS_ALLINPUT,
-                                                       MWMO_INPUTAVAILABLE);
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(1, &handle, static_cast<DWORD>(until - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0) return true;
         if (woke != WAIT_OBJECT_0 + 1) return false;  // timed out or failed
         MSG msg;
@@ -137,10 +138,7 @@ void take_high_contrast_from_environment()
 // print to, and that handler links in the whole C++ demangler (a quarter of
 // the exe). An uncaught exception ends the program the same way without it.
 namespace __gnu_cxx {
-void __verbose_terminate_handler()
-{
-    std::abort();
-}
+void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 #endif
 

@@ -111,7 +111,8 @@ LRESULT draw_button(const DRAWITEMSTRUCT& item)
     HDC dc = item.hDC;
     const std::uint32_t dpi = GetDpiForWindow(item.hwndItem);
     const ColorScheme& scheme = current_scheme();
-    const ButtonColors colours = button_colors(scheme, static_cast<int>(item.CtlID), (item.itemState & ODS_SELECTED) != 0);
+    const ButtonColors colours =
+        button_colors(scheme, static_cast<int>(item.CtlID), (item.itemState & ODS_SELECTED) != 0);
     const Rect r{item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom};
     const ButtonGeometry g = button_geometry(dpi, r);
 
@@ -130,7 +131,8 @@ LRESULT draw_button(const DRAWITEMSTRUCT& item)
     {
         const UniqueBrush body(CreateSolidBrush(colorref(colours.fill)));
         // An outline, where the scheme has one, is drawn inside the body's edge.
-        const UniquePen edge(colours.outline ? CreatePen(PS_INSIDEFRAME, line_width(dpi), colorref(*colours.outline)) : nullptr);
+        const UniquePen edge(colours.outline ? CreatePen(PS_INSIDEFRAME, line_width(dpi), colorref(*colours.outline))
+                                             : nullptr);
         const SelectGuard use_brush(dc, body.get());
         const SelectGuard use_pen(dc, edge ? static_cast<HGDIOBJ>(edge.get()) : GetStockObject(NULL_PEN));
         RoundRect(dc, g.body.left, g.body.top, g.body.right, g.body.bottom, g.body_corner, g.body_corner);

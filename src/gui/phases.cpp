@@ -10,9 +10,9 @@ namespace {
 
 // UTF-8 spellings. Kept as separate literals: a hex escape followed by a letter
 // that is also a hex digit would swallow it.
-constexpr std::string_view ellipsis = "\xE2\x80\xA6";        // U+2026
-constexpr std::string_view spaced_dash = " \xE2\x80\x94 ";   // U+2014 with a blank each side
-constexpr std::string_view times_sign = " \xC3\x97 ";        // U+00D7 with a blank each side
+constexpr std::string_view ellipsis = "\xE2\x80\xA6";       // U+2026
+constexpr std::string_view spaced_dash = " \xE2\x80\x94 ";  // U+2014 with a blank each side
+constexpr std::string_view times_sign = " \xC3\x97 ";       // U+00D7 with a blank each side
 
 constexpr std::string_view scanning_header = "Scanning your PC\xE2\x80\xA6";
 constexpr std::string_view complete_header = "Scan complete";

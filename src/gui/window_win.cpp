@@ -126,7 +126,8 @@ LRESULT on_dpi_changed(HWND window, WPARAM wparam, LPARAM lparam)
     apply_icons(window, state->icons, dpi);
     relayout(*state);
     if (const auto* suggested = reinterpret_cast<const RECT*>(lparam))
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return 0;
 }
 

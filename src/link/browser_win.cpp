@@ -21,7 +21,8 @@ public:
 std::intptr_t open_in_browser(std::string_view link)
 {
     const std::wstring wide = to_wide(link);
-    return reinterpret_cast<std::intptr_t>(ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return reinterpret_cast<std::intptr_t>(
+        ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 bool copy_to_clipboard(HWND window, std::string_view text)
@@ -38,6 +39,6 @@ bool copy_to_clipboard(HWND window, std::string_view text)
     std::memcpy(target, wide.c_str(), bytes);
     GlobalUnlock(memory.get());
     if (SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) return false;  // null on failure
-    memory.release();  // the clipboard owns it now
+    memory.release();                                                             // the clipboard owns it now
     return true;
 }

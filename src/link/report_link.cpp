@@ -85,8 +85,8 @@ std::string percent_encode(std::string_view text)
     out.reserve(text.size());
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        const bool plain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') ||
-                           byte == '-' || byte == '.' || byte == '_' || byte == '~';
+        const bool plain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                           (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' || byte == '~';
         if (plain) {
             out += c;
         } else {
@@ -125,7 +125,4 @@ std::string build_report_link(const ScanReport& report, bool nothing_found)
     return link;
 }
 
-std::string_view site_host()
-{
-    return origin_host(site_origin);
-}
+std::string_view site_host() { return origin_host(site_origin); }

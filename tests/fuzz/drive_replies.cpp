@@ -36,8 +36,10 @@ void check_replies(FuzzInput& in)
     if (bus) FUZZ_CHECK(*bus == read_le(descriptor, 28, 4));
 
     const std::uint8_t penalty = seek_penalty_from_reply(seek_ok, seek, seek_returned);
-    if (!seek_ok || seek_returned <= 8) FUZZ_CHECK(penalty == seek_penalty_unknown);
-    else FUZZ_CHECK(penalty == seek[8]);
+    if (!seek_ok || seek_returned <= 8)
+        FUZZ_CHECK(penalty == seek_penalty_unknown);
+    else
+        FUZZ_CHECK(penalty == seek[8]);
 
     const std::uint32_t property = in.u32();
     const StoragePropertyQuery query = storage_property_query(property);
@@ -58,7 +60,8 @@ void check_classification(FuzzInput& in)
     FUZZ_CHECK(!kind || *kind == "nvme" || *kind == "ssd" || *kind == "hdd");
 
     // Only the first max_physical_drives count, in any order.
-    std::vector<DriveInfo> first(drives.begin(), drives.begin() + std::min<std::size_t>(drives.size(), max_physical_drives));
+    std::vector<DriveInfo> first(drives.begin(),
+                                 drives.begin() + std::min<std::size_t>(drives.size(), max_physical_drives));
     FUZZ_CHECK(classify_storage(first) == kind);
     std::reverse(first.begin(), first.end());
     FUZZ_CHECK(classify_storage(first) == kind);

@@ -14,12 +14,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 // Aborts with the broken invariant: libFuzzer keeps the input as a crasher.
-#define FUZZ_CHECK(condition)                                                                   \
-    do {                                                                                        \
-        if (!(condition)) {                                                                     \
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
             std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                       \
-        }                                                                                       \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (0)
 
 // Reads values off the front of the input; past its end every read gives zeros
@@ -81,15 +81,28 @@ inline bool is_valid_utf8(std::string_view text)
         const auto b = static_cast<unsigned char>(text[i]);
         std::size_t n = 0;
         unsigned lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-        if (b < 0x80) n = 0;
-        else if (b >= 0xC2 && b <= 0xDF) n = 1;
-        else if (b == 0xE0) { n = 2; lo = 0xA0; }
-        else if (b == 0xED) { n = 2; hi = 0x9F; }
-        else if (b >= 0xE1 && b <= 0xEF) n = 2;
-        else if (b == 0xF0) { n = 3; lo = 0x90; }
-        else if (b == 0xF4) { n = 3; hi = 0x8F; }
-        else if (b >= 0xF1 && b <= 0xF3) n = 3;
-        else return false;
+        if (b < 0x80)
+            n = 0;
+        else if (b >= 0xC2 && b <= 0xDF)
+            n = 1;
+        else if (b == 0xE0) {
+            n = 2;
+            lo = 0xA0;
+        } else if (b == 0xED) {
+            n = 2;
+            hi = 0x9F;
+        } else if (b >= 0xE1 && b <= 0xEF)
+            n = 2;
+        else if (b == 0xF0) {
+            n = 3;
+            lo = 0x90;
+        } else if (b == 0xF4) {
+            n = 3;
+            hi = 0x8F;
+        } else if (b >= 0xF1 && b <= 0xF3)
+            n = 3;
+        else
+            return false;
         if (text.size() - i < n + 1) return false;
         for (std::size_t k = 1; k <= n; ++k) {
             const auto c = static_cast<unsigned char>(text[i + k]);

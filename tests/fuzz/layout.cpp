@@ -37,8 +37,8 @@ bool rect_within(const Rect& inner, const Rect& outer)
 
 bool box_within(const Box& b, const Rect& r)
 {
-    return b.width >= 0 && b.height >= 0 && b.x >= r.left && b.y >= r.top &&
-           std::int64_t{b.x} + b.width <= r.right && std::int64_t{b.y} + b.height <= r.bottom;
+    return b.width >= 0 && b.height >= 0 && b.x >= r.left && b.y >= r.top && std::int64_t{b.x} + b.width <= r.right &&
+           std::int64_t{b.y} + b.height <= r.bottom;
 }
 
 bool point_within(const Point& p, const Rect& r)
@@ -60,8 +60,10 @@ void check_layout(std::uint32_t dpi, bool link, bool button2)
     for (const Box& b : {c.header, c.message, c.link_box, c.footnote, c.button1, c.button2})
         FUZZ_CHECK(box_within(b, client));
     FUZZ_CHECK(box_within(c.link_box, m.link_rect));
-    if (button2) FUZZ_CHECK(c.button1.x + c.button1.width <= c.button2.x);
-    else FUZZ_CHECK(c.button2 == Box{});
+    if (button2)
+        FUZZ_CHECK(c.button1.x + c.button1.width <= c.button2.x);
+    else
+        FUZZ_CHECK(c.button2 == Box{});
 
     for (int row = 0; row < 6; ++row) {
         const int top = m.card_rect.top + row * m.row_height;

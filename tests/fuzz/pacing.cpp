@@ -27,8 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         FUZZ_CHECK(ms >= 1 && ms <= longest_sleep_ms);
         const Wide span = Wide{ms} * 1'000'000;
-        if (ms < longest_sleep_ms) FUZZ_CHECK(span >= ns && span - ns < 1'000'000);
-        else FUZZ_CHECK(ns > Wide{longest_sleep_ms - 1} * 1'000'000);
+        if (ms < longest_sleep_ms)
+            FUZZ_CHECK(span >= ns && span - ns < 1'000'000);
+        else
+            FUZZ_CHECK(ns > Wide{longest_sleep_ms - 1} * 1'000'000);
     }
     if (wait) FUZZ_CHECK(sleep_ms_for(*wait) <= 180);
     return 0;

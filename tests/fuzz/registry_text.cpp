@@ -19,7 +19,8 @@ bool is_real_day(std::uint32_t year, std::uint32_t month, std::uint32_t day)
 {
     if (year > 9999 || month > 12 || day > 31) return false;
     using namespace std::chrono;
-    return year_month_day{std::chrono::year(static_cast<int>(year)), std::chrono::month(month), std::chrono::day(day)}.ok();
+    return year_month_day{std::chrono::year(static_cast<int>(year)), std::chrono::month(month), std::chrono::day(day)}
+        .ok();
 }
 
 void check_processor_name(const std::string& text)
@@ -117,8 +118,8 @@ void check_guids(const std::string& text, FuzzInput& in)
     const std::string normal = normalize_guid_text(text);
     FUZZ_CHECK(normal.size() <= text.size());
     for (const char c : normal) FUZZ_CHECK(!(c >= 'A' && c <= 'Z'));
-    FUZZ_CHECK(normal.empty() || (normal.front() != '{' && normal.front() != '}' && normal.back() != '{' &&
-                                  normal.back() != '}'));
+    FUZZ_CHECK(normal.empty() ||
+               (normal.front() != '{' && normal.front() != '}' && normal.back() != '{' && normal.back() != '}'));
     const std::optional<std::string_view> mode = power_mode_code(text);
     FUZZ_CHECK(!mode || *mode == "best" || *mode == "eff" || *mode == "bal");
 }

@@ -13,9 +13,9 @@
 namespace {
 
 // Every key the link may carry, in the order it writes them.
-constexpr std::array<std::string_view, 24> key_order = {
-    "src", "v",   "cpu",  "gpu", "ram",  "w",     "h",    "hz",  "disk", "pp",   "pm",  "gm",
-    "hags", "dvr", "vbs", "wo",  "macc", "hzmax", "free", "bat", "ramr", "ramc", "drv", "os"};
+constexpr std::array<std::string_view, 24> key_order = {"src",  "v",     "cpu",  "gpu", "ram",  "w",    "h",   "hz",
+                                                        "disk", "pp",    "pm",   "gm",  "hags", "dvr",  "vbs", "wo",
+                                                        "macc", "hzmax", "free", "bat", "ramr", "ramc", "drv", "os"};
 
 bool is_link_char(char c)
 {

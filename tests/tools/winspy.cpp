@@ -65,8 +65,8 @@ std::string window_text(HWND window)
     if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 500, &length)) return "";
     std::vector<wchar_t> buffer(length + 2, L'\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, 500,
-                        &copied);
+    SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                        500, &copied);
     return from_wide(buffer.data(), buffer.size());
 }
 
@@ -101,10 +101,10 @@ BOOL CALLBACK add_child(HWND child, LPARAM parameter)
     ScreenToClient(context.main, &top_left);
     const int id = GetDlgCtrlID(child);
     char line[512];
-    std::snprintf(line, sizeof(line), "child id=%d visible=%d role=%lld focus=%d x=%ld y=%ld w=%ld h=%ld sx=%ld sy=%ld text=",
-                  id, IsWindowVisible(child) ? 1 : 0,
-                  static_cast<long long>(GetWindowLongPtrW(child, GWLP_USERDATA)), child == context.focus ? 1 : 0,
-                  top_left.x, top_left.y, r.right - r.left, r.bottom - r.top, r.left, r.top);
+    std::snprintf(
+        line, sizeof(line), "child id=%d visible=%d role=%lld focus=%d x=%ld y=%ld w=%ld h=%ld sx=%ld sy=%ld text=", id,
+        IsWindowVisible(child) ? 1 : 0, static_cast<long long>(GetWindowLongPtrW(child, GWLP_USERDATA)),
+        child == context.focus ? 1 : 0, top_left.x, top_left.y, r.right - r.left, r.bottom - r.top, r.left, r.top);
     context.snapshot->child_lines[id] = line + escaped(window_text(child));
     return TRUE;
 }
@@ -124,8 +124,7 @@ Snapshot take_snapshot(HWND main)
     std::snprintf(line, sizeof(line),
                   "window found=1 visible=%d active=%d x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld focus=%d title=",
                   IsWindowVisible(main) ? 1 : 0, info.hwndActive == main ? 1 : 0, r.left, r.top, r.right - r.left,
-                  r.bottom - r.top, client.right, client.bottom,
-                  focus != nullptr ? GetDlgCtrlID(focus) : 0);
+                  r.bottom - r.top, client.right, client.bottom, focus != nullptr ? GetDlgCtrlID(focus) : 0);
     snapshot.window_line = line + escaped(window_text(main));
     EnumContext context{main, focus, &snapshot};
     EnumChildWindows(main, add_child, reinterpret_cast<LPARAM>(&context));
@@ -187,7 +186,8 @@ int watch(std::int64_t limit_ms)
         const std::string sig = signature(main);
         if (sig != last_signature || t - last_full >= 40) {
             const Snapshot s = take_snapshot(main);
-            if (s.window_line != last.window_line) std::printf("t=%lld %s\n", static_cast<long long>(t), s.window_line.c_str());
+            if (s.window_line != last.window_line)
+                std::printf("t=%lld %s\n", static_cast<long long>(t), s.window_line.c_str());
             for (const auto& [id, line] : s.child_lines) {
                 const auto before = last.child_lines.find(id);
                 if (before == last.child_lines.end() || before->second != line)
@@ -214,8 +214,8 @@ int deactivate(std::int64_t hold_ms)
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"WinspyFront";
     RegisterClassExW(&wc);
-    HWND front = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"winspy", WS_POPUP | WS_VISIBLE, 0, 0, 120, 80, nullptr,
-                                 nullptr, wc.hInstance, nullptr);
+    HWND front = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"winspy", WS_POPUP | WS_VISIBLE, 0, 0, 120, 80,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
     if (front == nullptr) return 1;
     SetForegroundWindow(front);
     SetActiveWindow(front);
@@ -236,7 +236,11 @@ std::vector<HWND> windows_of_thread(DWORD thread)
 {
     std::vector<HWND> found;
     EnumThreadWindows(
-        thread, [](HWND window, LPARAM out) { reinterpret_cast<std::vector<HWND>*>(out)->push_back(window); return TRUE; },
+        thread,
+        [](HWND window, LPARAM out) {
+            reinterpret_cast<std::vector<HWND>*>(out)->push_back(window);
+            return TRUE;
+        },
         reinterpret_cast<LPARAM>(&found));
     for (HWND window = nullptr; (window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) != nullptr;) {
         if (GetWindowThreadProcessId(window, nullptr) == thread) found.push_back(window);

@@ -17,12 +17,12 @@ constexpr std::uint32_t rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
 // window text and button text are alike).
 //                                 window            window text       button face      button text
 //                                 highlight         highlight text    gray text
-constexpr SystemColors hc_white = {rgb(255, 255, 255), rgb(0, 0, 0), rgb(255, 255, 255), rgb(0, 0, 0),
-                                   rgb(55, 0, 110), rgb(255, 255, 255), rgb(96, 0, 0)};
-constexpr SystemColors hc_black = {rgb(0, 0, 0), rgb(255, 255, 255), rgb(0, 0, 0), rgb(255, 255, 255),
-                                   rgb(26, 235, 255), rgb(0, 0, 0), rgb(63, 242, 63)};
-constexpr SystemColors hc_own = {rgb(16, 0, 64), rgb(255, 255, 0), rgb(0, 64, 0), rgb(0, 255, 255),
-                                 rgb(255, 128, 0), rgb(0, 0, 0), rgb(192, 96, 255)};
+constexpr SystemColors hc_white = {rgb(255, 255, 255), rgb(0, 0, 0),       rgb(255, 255, 255), rgb(0, 0, 0),
+                                   rgb(55, 0, 110),    rgb(255, 255, 255), rgb(96, 0, 0)};
+constexpr SystemColors hc_black = {rgb(0, 0, 0),      rgb(255, 255, 255), rgb(0, 0, 0),    rgb(255, 255, 255),
+                                   rgb(26, 235, 255), rgb(0, 0, 0),       rgb(63, 242, 63)};
+constexpr SystemColors hc_own = {rgb(16, 0, 64),   rgb(255, 255, 0), rgb(0, 64, 0),    rgb(0, 255, 255),
+                                 rgb(255, 128, 0), rgb(0, 0, 0),     rgb(192, 96, 255)};
 
 using Sys = std::uint32_t SystemColors::*;
 
@@ -35,9 +35,10 @@ TEST(Palette, IsTheDarkDesignInColorrefByteOrder)
         std::uint32_t r, g, b;
     };
     const Case cases[] = {
-        {palette::window, 28, 28, 28},      {palette::card, 38, 38, 38},          {palette::line, 48, 48, 48},
-        {palette::dim, 58, 58, 58},         {palette::text, 241, 241, 239},       {palette::muted, 166, 167, 162},
-        {palette::accent, 159, 211, 138},   {palette::accent_pressed, 183, 227, 164},
+        {palette::window, 28, 28, 28},    {palette::card, 38, 38, 38},
+        {palette::line, 48, 48, 48},      {palette::dim, 58, 58, 58},
+        {palette::text, 241, 241, 239},   {palette::muted, 166, 167, 162},
+        {palette::accent, 159, 211, 138}, {palette::accent_pressed, 183, 227, 164},
         {palette::on_accent, 23, 32, 20},
     };
     for (const Case& c : cases) EXPECT_EQ(c.value, rgb(c.r, c.g, c.b)) << c.r << "," << c.g << "," << c.b;
@@ -104,9 +105,9 @@ TEST(RowMark, FoundMissingElsePending)
         RowMark mark;
     };
     const Case cases[] = {
-        {4, RowMark::Found},   {5, RowMark::Missing}, {3, RowMark::Pending},         {0, RowMark::Pending},
-        {2, RowMark::Pending}, {6, RowMark::Pending}, {256 + 4, RowMark::Pending},   {-1, RowMark::Pending},
-        {INTPTR_MAX, RowMark::Pending},
+        {4, RowMark::Found},         {5, RowMark::Missing},  {3, RowMark::Pending},
+        {0, RowMark::Pending},       {2, RowMark::Pending},  {6, RowMark::Pending},
+        {256 + 4, RowMark::Pending}, {-1, RowMark::Pending}, {INTPTR_MAX, RowMark::Pending},
     };
     for (const Case& c : cases) EXPECT_EQ(row_mark(c.role), c.mark) << c.role;
 }
@@ -158,8 +159,10 @@ TEST(ColorScheme, HighContrastOnTakesEveryColourFromTheSystemInPairs)
     const ButtonCase buttons[] = {
         {control_id::primary, false, &SystemColors::highlight, &SystemColors::highlight_text, &SystemColors::highlight},
         {control_id::primary, true, &SystemColors::highlight_text, &SystemColors::highlight, &SystemColors::highlight},
-        {control_id::secondary, false, &SystemColors::button_face, &SystemColors::button_text, &SystemColors::button_text},
-        {control_id::secondary, true, &SystemColors::button_text, &SystemColors::button_face, &SystemColors::button_text},
+        {control_id::secondary, false, &SystemColors::button_face, &SystemColors::button_text,
+         &SystemColors::button_text},
+        {control_id::secondary, true, &SystemColors::button_text, &SystemColors::button_face,
+         &SystemColors::button_text},
     };
     struct MarkCase {
         RowMark mark;

@@ -14,9 +14,9 @@ DisplayInfo display(std::uint32_t width, std::uint32_t height, std::uint32_t rat
 TEST(DisplayLimits, SizesAndRates)
 {
     const std::pair<DisplayMode, bool> sizes[] = {
-        {{320, 200, 0}, true},    {{16384, 16384, 0}, true}, {{1920, 1080, 0}, true},  {{319, 1080, 0}, false},
-        {{1920, 199, 0}, false},  {{16385, 1080, 0}, false}, {{1920, 16385, 0}, false}, {{0, 0, 0}, false},
-        {{0xFFFFFFFF, 1080, 0}, false},
+        {{320, 200, 0}, true},     {{16384, 16384, 0}, true}, {{1920, 1080, 0}, true},
+        {{319, 1080, 0}, false},   {{1920, 199, 0}, false},   {{16385, 1080, 0}, false},
+        {{1920, 16385, 0}, false}, {{0, 0, 0}, false},        {{0xFFFFFFFF, 1080, 0}, false},
     };
     for (const auto& [mode, valid] : sizes) EXPECT_EQ(is_valid_size(mode), valid) << mode.width << "x" << mode.height;
     for (const std::uint32_t hz : {2u, 60u, 1000u}) EXPECT_TRUE(is_valid_refresh(hz)) << hz;
@@ -34,21 +34,34 @@ TEST(DisplayFindings, LargestDisplayAndHighestRate)
     const Case cases[] = {
         {"none", {}, std::nullopt, std::nullopt},
         {"one display", {display(1920, 1080, 60)}, DisplaySize{1920, 1080}, 60u},
-        {"size of the largest, rate of the fastest", {display(1920, 1080, 144), display(2560, 1440, 60)},
-         DisplaySize{2560, 1440}, 144u},
-        {"equal areas: higher rate", {display(1080, 1920, 60), display(1920, 1080, 144)}, DisplaySize{1920, 1080}, 144u},
-        {"equal areas: higher rate first", {display(1920, 1080, 144), display(1080, 1920, 60)}, DisplaySize{1920, 1080},
+        {"size of the largest, rate of the fastest",
+         {display(1920, 1080, 144), display(2560, 1440, 60)},
+         DisplaySize{2560, 1440},
+         144u},
+        {"equal areas: higher rate",
+         {display(1080, 1920, 60), display(1920, 1080, 144)},
+         DisplaySize{1920, 1080},
+         144u},
+        {"equal areas: higher rate first",
+         {display(1920, 1080, 144), display(1080, 1920, 60)},
+         DisplaySize{1920, 1080},
          144u},
         {"full tie: the later", {display(1080, 1920, 60), display(1920, 1080, 60)}, DisplaySize{1920, 1080}, 60u},
         {"full tie reversed", {display(1920, 1080, 60), display(1080, 1920, 60)}, DisplaySize{1080, 1920}, 60u},
         {"rate 1 Hz: size without rate", {display(1920, 1080, 1)}, DisplaySize{1920, 1080}, std::nullopt},
-        {"rate 0 and 1001 Hz", {display(1920, 1080, 0), display(1280, 1024, 1001)}, DisplaySize{1920, 1080},
+        {"rate 0 and 1001 Hz",
+         {display(1920, 1080, 0), display(1280, 1024, 1001)},
+         DisplaySize{1920, 1080},
          std::nullopt},
-        {"invalid sizes are not considered", {display(16385, 1080, 240), display(1920, 199, 240), display(1280, 720, 75)},
-         DisplaySize{1280, 720}, 75u},
+        {"invalid sizes are not considered",
+         {display(16385, 1080, 240), display(1920, 199, 240), display(1280, 720, 75)},
+         DisplaySize{1280, 720},
+         75u},
         {"only invalid sizes", {display(0, 0, 60), display(16385, 16385, 144)}, std::nullopt, std::nullopt},
-        {"largest area at 16384 squared", {display(16384, 16384, 30), display(3840, 2160, 120)},
-         DisplaySize{16384, 16384}, 120u},
+        {"largest area at 16384 squared",
+         {display(16384, 16384, 30), display(3840, 2160, 120)},
+         DisplaySize{16384, 16384},
+         120u},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -103,8 +116,8 @@ TEST(MaxRefresh, HighestOverAllDisplays)
 {
     EXPECT_EQ(max_refresh({}), std::nullopt);
     EXPECT_EQ(max_refresh({display(1920, 1080, 0)}), std::nullopt);
-    EXPECT_EQ(max_refresh({display(1920, 1080, 60, {{1920, 1080, 144}}), display(2560, 1440, 165),
-                           display(16385, 1080, 1)}),
-              165u);
+    EXPECT_EQ(
+        max_refresh({display(1920, 1080, 60, {{1920, 1080, 144}}), display(2560, 1440, 165), display(16385, 1080, 1)}),
+        165u);
     EXPECT_EQ(max_refresh({display(1920, 1080, 0), display(1920, 199, 240)}), 240u);
 }

@@ -55,9 +55,11 @@ TEST(GraphicsSelection, SkipsSoftwareMicrosoftVirtualAndNamelessAdapters)
           adapter("Mirage Driver", 64 * gib), adapter("Intel(R) UHD Graphics 630", 128 * mib, 0x8086)},
          "Intel(R) UHD Graphics 630"},
         {"keywords match inside words and in any case",
-         {adapter("Acme METAL Accelerator", 8 * gib), adapter("Acme Graphics", 1 * gib)}, "Acme Graphics"},
+         {adapter("Acme METAL Accelerator", 8 * gib), adapter("Acme Graphics", 1 * gib)},
+         "Acme Graphics"},
         {"empty and blank descriptions name nothing",
-         {adapter("", 16 * gib), adapter(" \t\u3000", 16 * gib), adapter("Acme Graphics", 1 * gib)}, "Acme Graphics"},
+         {adapter("", 16 * gib), adapter(" \t\u3000", 16 * gib), adapter("Acme Graphics", 1 * gib)},
+         "Acme Graphics"},
         {"name with doubled blanks", {adapter("  NVIDIA  GeForce   RTX 4070 ", 12 * gib)}, "NVIDIA GeForce RTX 4070"},
     };
     for (const Case& c : cases) {
@@ -80,18 +82,24 @@ TEST(GraphicsSelection, MemoryDecidesAndFamilyBreaksTies)
         {"family never beats more memory",
          {adapter("Acme Accelerator 16G", 16 * gib, 0x1234), adapter("NVIDIA GeForce RTX 4060", 8 * gib)},
          "Acme Accelerator 16G"},
-        {"equal memory: family wins", {adapter("Acme Graphics", 8 * gib, 0x1002), adapter("AMD Radeon RX 6600", 8 * gib, 0x1002)},
+        {"equal memory: family wins",
+         {adapter("Acme Graphics", 8 * gib, 0x1002), adapter("AMD Radeon RX 6600", 8 * gib, 0x1002)},
          "AMD Radeon RX 6600"},
         {"equal memory, both family: first stays",
          {adapter("AMD Radeon RX 6600", 8 * gib, 0x1002), adapter("NVIDIA GeForce RTX 3060", 8 * gib)},
          "AMD Radeon RX 6600"},
         {"equal memory, neither family: first stays",
-         {adapter("Acme Graphics", 8 * gib, 0x1234), adapter("Acme Graphics Two", 8 * gib, 0x1234)}, "Acme Graphics"},
+         {adapter("Acme Graphics", 8 * gib, 0x1234), adapter("Acme Graphics Two", 8 * gib, 0x1234)},
+         "Acme Graphics"},
         {"family first, plain later at equal memory: first stays",
-         {adapter("Radeon Pro W6800", 8 * gib, 0x1002), adapter("Acme Graphics", 8 * gib, 0x1234)}, "Radeon Pro W6800"},
-        {"arc(tm) a", {adapter("Acme Graphics", 16 * gib, 0x1234), adapter("Intel(R) Arc(TM) A770 Graphics", 16 * gib, 0x8086)},
+         {adapter("Radeon Pro W6800", 8 * gib, 0x1002), adapter("Acme Graphics", 8 * gib, 0x1234)},
+         "Radeon Pro W6800"},
+        {"arc(tm) a",
+         {adapter("Acme Graphics", 16 * gib, 0x1234), adapter("Intel(R) Arc(TM) A770 Graphics", 16 * gib, 0x8086)},
          "Intel(R) Arc(TM) A770 Graphics"},
-        {"arc b", {adapter("Acme Graphics", 12 * gib, 0x1234), adapter("Intel Arc B580", 12 * gib, 0x8086)}, "Intel Arc B580"},
+        {"arc b",
+         {adapter("Acme Graphics", 12 * gib, 0x1234), adapter("Intel Arc B580", 12 * gib, 0x8086)},
+         "Intel Arc B580"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -111,18 +119,18 @@ TEST(GraphicsSelection, LooksAtSixteenAdaptersOnly)
 TEST(DriverDate, ParsesMonthDayYear)
 {
     const std::pair<const char*, const char*> good[] = {
-        {"6-14-2024", "20240614"}, {"6/14/2024", "20240614"},   {" 6 - 14 - 2024 ", "20240614"},
-        {"06-01-2000", "20000601"}, {"12/31/2100", "21001231"}, {"+6-14-2024", "20240614"},
-        {"2-29-2024", "20240229"},  {"2-29-2000", "20000229"},  {"4-30-2023", "20230430"},
+        {"6-14-2024", "20240614"},  {"6/14/2024", "20240614"},         {" 6 - 14 - 2024 ", "20240614"},
+        {"06-01-2000", "20000601"}, {"12/31/2100", "21001231"},        {"+6-14-2024", "20240614"},
+        {"2-29-2024", "20240229"},  {"2-29-2000", "20000229"},         {"4-30-2023", "20230430"},
         {"6-14/2024", "20240614"},  {"\t6-14-2024\u00a0", "20240614"},
     };
     for (const auto& [text, expected] : good) EXPECT_EQ(parse_driver_date(text), expected) << text;
 
     const char* const bad[] = {
-        "",           "   ",          "2024-06-14",  "13-1-2024",   "0-1-2024",   "6-0-2024",  "6-32-2024",
-        "6-14-1999",  "6-14-2101",    "6-14",        "6-14-2024-1", "6--14-2024", "-6-14-2024", "6-14-2024-",
-        "6-14-20 24", "6.14.2024",    "6-14-2024x",  "-1-14-2024",  "6-14-4294967296",
-        "2-31-2024",  "2-30-2024",    "2-29-2023",   "2-29-2100",   "4-31-2024",  "11-31-2024",
+        "",           "   ",       "2024-06-14", "13-1-2024",   "0-1-2024",        "6-0-2024",   "6-32-2024",
+        "6-14-1999",  "6-14-2101", "6-14",       "6-14-2024-1", "6--14-2024",      "-6-14-2024", "6-14-2024-",
+        "6-14-20 24", "6.14.2024", "6-14-2024x", "-1-14-2024",  "6-14-4294967296", "2-31-2024",  "2-30-2024",
+        "2-29-2023",  "2-29-2100", "4-31-2024",  "11-31-2024",
     };
     for (const char* text : bad) EXPECT_EQ(parse_driver_date(text), std::nullopt) << text;
 }

@@ -12,8 +12,7 @@ constexpr std::uint32_t huge_dpi = UINT32_MAX;
 
 bool inside(const Box& b, int width, int height)
 {
-    return b.x >= 0 && b.y >= 0 && b.width >= 0 && b.height >= 0 && b.x + b.width <= width &&
-           b.y + b.height <= height;
+    return b.x >= 0 && b.y >= 0 && b.width >= 0 && b.height >= 0 && b.x + b.width <= width && b.y + b.height <= height;
 }
 
 bool inside(const Box& b, const Rect& r)
@@ -31,12 +30,21 @@ TEST(Scale, FloorsAndSaturates)
         int expected;
     };
     const Case cases[] = {
-        {96, 34, 34},       {120, 34, 42},       {120, 62, 77},         {144, 34, 51},
-        {95, 1, 0},         {97, 96, 97},        {0, 520, 0},           {120, -1, -2},  // floor, not truncation
-        {96, INT_MAX, INT_MAX},                  {96, INT_MIN, INT_MIN},
-        {huge_dpi, 520, INT_MAX},                {huge_dpi, -520, INT_MIN},
-        {huge_dpi, INT_MAX, INT_MAX},            {huge_dpi, INT_MIN, INT_MIN},
-        {huge_dpi, 1, 44739242},                 // (2^32 - 1) / 96, still in range
+        {96, 34, 34},
+        {120, 34, 42},
+        {120, 62, 77},
+        {144, 34, 51},
+        {95, 1, 0},
+        {97, 96, 97},
+        {0, 520, 0},
+        {120, -1, -2},  // floor, not truncation
+        {96, INT_MAX, INT_MAX},
+        {96, INT_MIN, INT_MIN},
+        {huge_dpi, 520, INT_MAX},
+        {huge_dpi, -520, INT_MIN},
+        {huge_dpi, INT_MAX, INT_MAX},
+        {huge_dpi, INT_MIN, INT_MIN},
+        {huge_dpi, 1, 44739242},  // (2^32 - 1) / 96, still in range
     };
     for (const Case& c : cases) EXPECT_EQ(scale(c.dpi, c.n), c.expected) << c.dpi << " dpi, n " << c.n;
 }
@@ -50,18 +58,58 @@ TEST(LayoutMetrics, MatchesTheDesignAt96And120Dpi)
         int client_width, client_height, buttons_top;
     };
     const Case cases[] = {
-        {96, false, {24, 18, 496, 50}, {24, 62, 496, 266}, {24, 282, 496, 322}, {24, 330, 496, 362},
-         {24, 384, 496, 420}, 520, 434, 330},
-        {96, true, {24, 18, 496, 50}, {24, 62, 496, 266}, {24, 282, 496, 322}, {24, 330, 496, 362},
-         {24, 430, 496, 466}, 520, 480, 376},
+        {96,
+         false,
+         {24, 18, 496, 50},
+         {24, 62, 496, 266},
+         {24, 282, 496, 322},
+         {24, 330, 496, 362},
+         {24, 384, 496, 420},
+         520,
+         434,
+         330},
+        {96,
+         true,
+         {24, 18, 496, 50},
+         {24, 62, 496, 266},
+         {24, 282, 496, 322},
+         {24, 330, 496, 362},
+         {24, 430, 496, 466},
+         520,
+         480,
+         376},
         // Term by term: the card ends at s(62) + 6 * s(34) = 329, not s(266) = 332.
-        {120, false, {30, 22, 620, 62}, {30, 77, 620, 329}, {30, 349, 620, 399}, {30, 409, 620, 449},
-         {30, 476, 620, 521}, 650, 538, 409},
-        {120, true, {30, 22, 620, 62}, {30, 77, 620, 329}, {30, 349, 620, 399}, {30, 409, 620, 449},
-         {30, 533, 620, 578}, 650, 595, 466},
+        {120,
+         false,
+         {30, 22, 620, 62},
+         {30, 77, 620, 329},
+         {30, 349, 620, 399},
+         {30, 409, 620, 449},
+         {30, 476, 620, 521},
+         650,
+         538,
+         409},
+        {120,
+         true,
+         {30, 22, 620, 62},
+         {30, 77, 620, 329},
+         {30, 349, 620, 399},
+         {30, 409, 620, 449},
+         {30, 533, 620, 578},
+         650,
+         595,
+         466},
         // Exactly twice the 96-DPI design.
-        {192, false, {48, 36, 992, 100}, {48, 124, 992, 532}, {48, 564, 992, 644}, {48, 660, 992, 724},
-         {48, 768, 992, 840}, 1040, 868, 660},
+        {192,
+         false,
+         {48, 36, 992, 100},
+         {48, 124, 992, 532},
+         {48, 564, 992, 644},
+         {48, 660, 992, 724},
+         {48, 768, 992, 840},
+         1040,
+         868,
+         660},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dpi << " dpi, link " << c.link);
@@ -345,10 +393,20 @@ TEST(ButtonGeometry, RingAndBodyInsets)
         {120, {0, 0, 155, 45}, {1, 1, 154, 44}, 15, 2, {5, 5, 152, 42}, 10},
         {192, {0, 0, 248, 72}, {2, 2, 246, 70}, 24, 4, {8, 8, 242, 66}, 16},
         // An item rectangle at the edge of int saturates instead of wrapping.
-        {96, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {INT_MIN + 1, INT_MIN + 1, INT_MAX - 1, INT_MAX - 1}, 12, 2,
-         {INT_MIN + 4, INT_MIN + 4, INT_MAX - 3, INT_MAX - 3}, 8},
-        {96, {INT_MAX - 2, INT_MAX - 2, INT_MIN + 1, INT_MIN + 1}, {INT_MAX - 1, INT_MAX - 1, INT_MIN, INT_MIN}, 12, 2,
-         {INT_MAX, INT_MAX, INT_MIN, INT_MIN}, 8},
+        {96,
+         {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+         {INT_MIN + 1, INT_MIN + 1, INT_MAX - 1, INT_MAX - 1},
+         12,
+         2,
+         {INT_MIN + 4, INT_MIN + 4, INT_MAX - 3, INT_MAX - 3},
+         8},
+        {96,
+         {INT_MAX - 2, INT_MAX - 2, INT_MIN + 1, INT_MIN + 1},
+         {INT_MAX - 1, INT_MAX - 1, INT_MIN, INT_MIN},
+         12,
+         2,
+         {INT_MAX, INT_MAX, INT_MIN, INT_MIN},
+         8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dpi << " dpi, item left " << c.item.left);
@@ -389,10 +447,10 @@ TEST(WindowPosition, CentredPositionRaisesFreeSpaceToZeroThenHalves)
     };
     const Case cases[] = {
         {{0, 0, 1920, 1040}, 600, 500, {660, 270}},
-        {{0, 0, 2001, 1040}, 600, 500, {700, 270}},        // free width 1401 gives 700
-        {{100, 50, 700, 450}, 800, 500, {100, 50}},        // larger than the work area: its corner
+        {{0, 0, 2001, 1040}, 600, 500, {700, 270}},  // free width 1401 gives 700
+        {{100, 50, 700, 450}, 800, 500, {100, 50}},  // larger than the work area: its corner
         {{-1920, 0, 0, 1040}, 600, 500, {-1260, 270}},
-        {{0, 0, 1920, 1040}, 0, 0, {960, 520}},            // the window's size could not be read
+        {{0, 0, 1920, 1040}, 0, 0, {960, 520}},  // the window's size could not be read
         {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, 0, 0, {-1, -1}},
         {{0, 0, 100, 100}, INT_MIN, INT_MIN, {1073741874, 1073741874}},  // 100 - INT_MIN needs 64 bits
     };

@@ -29,14 +29,14 @@ TEST(MemorySize, NearestWholeGibWithinRange)
         std::uint64_t kib;
         std::optional<std::uint32_t> gib;
     } cases[] = {
-        {16777216, 16u},                          // exactly 16 GiB
-        {16651292, 16u},                          // what Windows can use of 16 GiB
-        {524288, 1u},                             // 0.5 GiB: halves round up
-        {516096, std::nullopt},                   // below half a GiB
+        {16777216, 16u},         // exactly 16 GiB
+        {16651292, 16u},         // what Windows can use of 16 GiB
+        {524288, 1u},            // 0.5 GiB: halves round up
+        {516096, std::nullopt},  // below half a GiB
         {0, std::nullopt},
-        {16252928, 16u},                          // 15.5 GiB
-        {4294967296, 4096u},                      // the largest accepted
-        {4295491584, std::nullopt},               // 4096.5 GiB
+        {16252928, 16u},                                      // 15.5 GiB
+        {4294967296, 4096u},                                  // the largest accepted
+        {4295491584, std::nullopt},                           // 4096.5 GiB
         {(std::uint64_t{1} << 52) + 16777216, std::nullopt},  // 2^32 + 16 GiB: not wrapped to 16
         {0xFFFFFFFFFFFFFFFF, std::nullopt},
     };
@@ -46,12 +46,11 @@ TEST(MemorySize, NearestWholeGibWithinRange)
 TEST(SmbiosSpeeds, RealWorldTableTakesTheFirstPopulatedDevice)
 {
     // Four slots: A1 empty, A2 populated (DDR4-3200 running at 2933), B1 empty, B2 populated at other speeds.
-    const Bytes raw = smbios({bios, system_info, memory_array,
-                              memory_device({.length = 0x28, .size = 0}),
-                              memory_device({.length = 0x28, .size = 0x4000, .speed = 3200, .configured = 2933}),
-                              memory_device({.length = 0x28, .size = 0}),
-                              memory_device({.length = 0x28, .size = 0x2000, .speed = 2666, .configured = 2666}),
-                              end_of_table});
+    const Bytes raw =
+        smbios({bios, system_info, memory_array, memory_device({.length = 0x28, .size = 0}),
+                memory_device({.length = 0x28, .size = 0x4000, .speed = 3200, .configured = 2933}),
+                memory_device({.length = 0x28, .size = 0}),
+                memory_device({.length = 0x28, .size = 0x2000, .speed = 2666, .configured = 2666}), end_of_table});
     expect_speeds(speeds_of(raw), 3200u, 2933u);
 }
 
@@ -65,19 +64,30 @@ TEST(SmbiosSpeeds, DeviceFieldRules)
     };
     const Case cases[] = {
         {"plain", {.speed = 4800, .configured = 4400}, 4800u, 4400u},
-        {"extended speeds", {.speed = 0xFFFF, .configured = 0xFFFF, .extended_speed = 8400, .extended_configured = 6400},
-         8400u, 6400u},
-        {"extension ignored unless asked for", {.speed = 6000, .configured = 5600, .extended_speed = 8400}, 6000u, 5600u},
+        {"extended speeds",
+         {.speed = 0xFFFF, .configured = 0xFFFF, .extended_speed = 8400, .extended_configured = 6400},
+         8400u,
+         6400u},
+        {"extension ignored unless asked for",
+         {.speed = 6000, .configured = 5600, .extended_speed = 8400},
+         6000u,
+         5600u},
         {"extended speed not covered", {.length = 0x54, .speed = 0xFFFF, .configured = 3200}, std::nullopt, 3200u},
-        {"extended speed 3 bytes short", {.length = 0x57, .speed = 0xFFFF, .configured = 3200, .extended_speed = 6400},
-         std::nullopt, 3200u},
-        {"extended speed just covered", {.length = 0x58, .speed = 0xFFFF, .configured = 0xFFFF, .extended_speed = 6400,
-         .extended_configured = 6000}, 6400u, std::nullopt},
+        {"extended speed 3 bytes short",
+         {.length = 0x57, .speed = 0xFFFF, .configured = 3200, .extended_speed = 6400},
+         std::nullopt,
+         3200u},
+        {"extended speed just covered",
+         {.length = 0x58, .speed = 0xFFFF, .configured = 0xFFFF, .extended_speed = 6400, .extended_configured = 6000},
+         6400u,
+         std::nullopt},
         {"unknown rated speed", {.speed = 0, .configured = 3200}, std::nullopt, 3200u},
         {"rated only", {.speed = 3200, .configured = 0}, 3200u, std::nullopt},
         {"out of range", {.speed = 25000, .configured = 20000}, std::nullopt, 20000u},
         {"extended out of range", {.speed = 0xFFFF, .configured = 1, .extended_speed = 20001}, std::nullopt, 1u},
-        {"configured speed not covered (SMBIOS 2.3)", {.length = 0x1B, .speed = 2133, .configured = 1866}, 2133u,
+        {"configured speed not covered (SMBIOS 2.3)",
+         {.length = 0x1B, .speed = 2133, .configured = 1866},
+         2133u,
          std::nullopt},
         {"configured speed half covered", {.length = 0x21, .speed = 2133, .configured = 1866}, 2133u, std::nullopt},
     };

@@ -30,8 +30,8 @@ constexpr auto CloseApp = HandOffAction::CloseApp;
 
 std::string describe(const UiPhase& p)
 {
-    return "state " + std::to_string(static_cast<int>(p.state)) + " nf " + std::to_string(p.nothing_found) +
-           " s " + std::to_string(p.seconds) + " copied " + std::to_string(p.copied);
+    return "state " + std::to_string(static_cast<int>(p.state)) + " nf " + std::to_string(p.nothing_found) + " s " +
+           std::to_string(p.seconds) + " copied " + std::to_string(p.copied);
 }
 
 }  // namespace
@@ -60,20 +60,26 @@ TEST(PhaseView, EveryState)
         {scanning_phase(), "Scanning your PC" + ellipsis,
          "Reading your hardware and Windows settings. This takes a second.", "", None, "Cancel", CloseApp, false},
         // Fields that do not belong to a state change nothing.
-        {{UiState::Scanning, true, 7, true}, "Scanning your PC" + ellipsis,
-         "Reading your hardware and Windows settings. This takes a second.", "", None, "Cancel", CloseApp, false},
-        {open_countdown_phase(false, 3), "Scan complete", "Opening Quellix in your browser in 3" + ellipsis,
-         "Open now", OpenLink, "Cancel", CancelOpen, false},
+        {{UiState::Scanning, true, 7, true},
+         "Scanning your PC" + ellipsis,
+         "Reading your hardware and Windows settings. This takes a second.",
+         "",
+         None,
+         "Cancel",
+         CloseApp,
+         false},
+        {open_countdown_phase(false, 3), "Scan complete", "Opening Quellix in your browser in 3" + ellipsis, "Open now",
+         OpenLink, "Cancel", CancelOpen, false},
         {open_countdown_phase(true, 0), "No hardware found", "Opening Quellix in your browser in 0" + ellipsis,
          "Open now", OpenLink, "Cancel", CancelOpen, false},
         {not_opened_phase(true, 10), "No hardware found",
          "Not opened. Choose Open now to see Quellix. Closing in 10" + ellipsis, "Open now", OpenLink, "Close",
          CloseApp, false},
         {not_opened_phase(false, 7), "Scan complete",
-         "Not opened. Choose Open now to see Quellix. Closing in 7" + ellipsis, "Open now", OpenLink, "Close",
-         CloseApp, false},
-        {opened_phase(false, 1), "Scan complete", "Opened " + host() + dash + "your rig is ready. Closing in 1" + ellipsis,
-         "Close", CloseApp, "", None, false},
+         "Not opened. Choose Open now to see Quellix. Closing in 7" + ellipsis, "Open now", OpenLink, "Close", CloseApp,
+         false},
+        {opened_phase(false, 1), "Scan complete",
+         "Opened " + host() + dash + "your rig is ready. Closing in 1" + ellipsis, "Close", CloseApp, "", None, false},
         {opened_phase(true, 3), "No hardware found",
          "Opened " + host() + dash + "pick your parts there. Closing in 3" + ellipsis, "Close", CloseApp, "", None,
          false},
@@ -81,8 +87,14 @@ TEST(PhaseView, EveryState)
          CloseApp, true},
         {open_failed_phase(true), "Could not open your browser",
          "Link copied. Paste it into your browser's address bar.", "Copied", CopyLink, "Close", CloseApp, true},
-        {{UiState::OpenFailed, true, 5, false}, "Could not open your browser", copy_message, "Copy link", CopyLink,
-         "Close", CloseApp, true},
+        {{UiState::OpenFailed, true, 5, false},
+         "Could not open your browser",
+         copy_message,
+         "Copy link",
+         CopyLink,
+         "Close",
+         CloseApp,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(describe(c.phase));
@@ -128,18 +140,46 @@ TEST(EventDecisions, EveryPhase)
          CancelOpen, false, not_opened_phase(false, 10), true},
         {open_countdown_phase(true, 2), TickStep::Apply, open_countdown_phase(true, 1), OpenLink, CancelOpen,
          CancelOpen, true, not_opened_phase(true, 10), true},
-        {open_countdown_phase(true, 1), TickStep::OpenLink, {}, OpenLink, CancelOpen, CancelOpen, true,
-         not_opened_phase(true, 10), true},
-        {open_countdown_phase(false, 0), TickStep::OpenLink, {}, OpenLink, CancelOpen, CancelOpen, false,
-         not_opened_phase(false, 10), true},
+        {open_countdown_phase(true, 1),
+         TickStep::OpenLink,
+         {},
+         OpenLink,
+         CancelOpen,
+         CancelOpen,
+         true,
+         not_opened_phase(true, 10),
+         true},
+        {open_countdown_phase(false, 0),
+         TickStep::OpenLink,
+         {},
+         OpenLink,
+         CancelOpen,
+         CancelOpen,
+         false,
+         not_opened_phase(false, 10),
+         true},
         {not_opened_phase(true, 10), TickStep::Apply, not_opened_phase(true, 9), OpenLink, CloseApp, CloseApp, true,
          not_opened_phase(true, 10), true},
-        {not_opened_phase(false, 2), TickStep::Apply, not_opened_phase(false, 1), OpenLink, CloseApp, CloseApp,
-         false, not_opened_phase(false, 2), true},
-        {not_opened_phase(false, 1), TickStep::Destroy, {}, OpenLink, CloseApp, CloseApp, false,
-         not_opened_phase(false, 1), true},
-        {not_opened_phase(true, 0), TickStep::Destroy, {}, OpenLink, CloseApp, CloseApp, true,
-         not_opened_phase(true, 0), true},
+        {not_opened_phase(false, 2), TickStep::Apply, not_opened_phase(false, 1), OpenLink, CloseApp, CloseApp, false,
+         not_opened_phase(false, 2), true},
+        {not_opened_phase(false, 1),
+         TickStep::Destroy,
+         {},
+         OpenLink,
+         CloseApp,
+         CloseApp,
+         false,
+         not_opened_phase(false, 1),
+         true},
+        {not_opened_phase(true, 0),
+         TickStep::Destroy,
+         {},
+         OpenLink,
+         CloseApp,
+         CloseApp,
+         true,
+         not_opened_phase(true, 0),
+         true},
         // Opened never builds the short link, even when nothing was found.
         {opened_phase(true, 3), TickStep::Apply, opened_phase(true, 2), CloseApp, None, CloseApp, false,
          opened_phase(true, 3), true},
@@ -171,9 +211,8 @@ TEST(EventDecisions, EveryPhase)
 TEST(EventDecisions, EnterPressesTheFocusedButtonElseButton1)
 {
     using namespace control_id;
-    const std::pair<int, int> cases[] = {{primary, primary}, {secondary, secondary}, {0, primary},
-                                         {link_box, primary}, {message, primary},    {3, primary},
-                                         {-1, primary},       {INT_MIN, primary}};
+    const std::pair<int, int> cases[] = {{primary, primary}, {secondary, secondary}, {0, primary},  {link_box, primary},
+                                         {message, primary}, {3, primary},           {-1, primary}, {INT_MIN, primary}};
     for (const auto& [focused, pressed] : cases) EXPECT_EQ(enter_button(focused), pressed) << focused;
 }
 
@@ -185,11 +224,16 @@ TEST(EventDecisions, ShellResultAbove32IsSuccess)
         UiPhase expected;
     };
     const Case cases[] = {
-        {33, false, opened_phase(false, 3)},   {33, true, opened_phase(true, 3)},
-        {42, false, opened_phase(false, 3)},   {INTPTR_MAX, true, opened_phase(true, 3)},
-        {32, false, open_failed_phase(false)}, {32, true, open_failed_phase(false)},
-        {31, false, open_failed_phase(false)}, {2, false, open_failed_phase(false)},
-        {0, true, open_failed_phase(false)},   {-1, false, open_failed_phase(false)},
+        {33, false, opened_phase(false, 3)},
+        {33, true, opened_phase(true, 3)},
+        {42, false, opened_phase(false, 3)},
+        {INTPTR_MAX, true, opened_phase(true, 3)},
+        {32, false, open_failed_phase(false)},
+        {32, true, open_failed_phase(false)},
+        {31, false, open_failed_phase(false)},
+        {2, false, open_failed_phase(false)},
+        {0, true, open_failed_phase(false)},
+        {-1, false, open_failed_phase(false)},
         {INTPTR_MIN, false, open_failed_phase(false)},
         // A handle-sized value that a 32-bit truncation would turn negative.
         {static_cast<std::intptr_t>(INT64_C(0x80000021)), false, opened_phase(false, 3)},
@@ -323,15 +367,16 @@ TEST(RowValueText, EveryRowPresentAndAbsent)
          false},
         {"memory", RowKind::Memory, with([](ScanReport& r) { r.memory_gb = 16; }), "16 GB", true},
         {"memory 0", RowKind::Memory, with([](ScanReport& r) { r.memory_gb = 0; }), "0 GB", true},
-        {"memory max", RowKind::Memory, with([](ScanReport& r) { r.memory_gb = UINT32_MAX; }), "4294967295 GB",
-         true},
+        {"memory max", RowKind::Memory, with([](ScanReport& r) { r.memory_gb = UINT32_MAX; }), "4294967295 GB", true},
         {"memory absent", RowKind::Memory, {}, not_found, false},
         {"display size and rate", RowKind::Display, with([](ScanReport& r) {
              r.display_size = DisplaySize{1920, 1080};
              r.refresh_hz = 144;
          }),
          "1920" + times + "1080 @ 144 Hz", true},
-        {"display size only", RowKind::Display, with([](ScanReport& r) { r.display_size = DisplaySize{1920, 1080}; }),
+        {"display size only", RowKind::Display, with([](ScanReport& r) {
+             r.display_size = DisplaySize{1920, 1080};
+         }),
          "1920" + times + "1080", true},
         {"display rate only", RowKind::Display, with([](ScanReport& r) { r.refresh_hz = 144; }), "144 Hz", true},
         {"display neither", RowKind::Display, with([](ScanReport& r) { r.memory_gb = 8; }), not_found, false},
@@ -342,8 +387,8 @@ TEST(RowValueText, EveryRowPresentAndAbsent)
         {"storage absent", RowKind::Storage, {}, not_found, false},
         {"storage unknown code", RowKind::Storage, with([](ScanReport& r) { r.storage_kind = "usb"; }), not_found,
          false},
-        {"storage code in capitals", RowKind::Storage, with([](ScanReport& r) { r.storage_kind = "NVME"; }),
-         not_found, false},
+        {"storage code in capitals", RowKind::Storage, with([](ScanReport& r) { r.storage_kind = "NVME"; }), not_found,
+         false},
         {"settings, all fifteen", RowKind::WindowsSettings, full, "15 checked", true},
         {"settings, none", RowKind::WindowsSettings, with([](ScanReport& r) { r.processor_name = "x"; }), not_found,
          false},

@@ -124,8 +124,8 @@ std::string repeat(std::string_view piece, std::size_t n)
     return out;
 }
 
-const std::vector<std::string> all_names = {"src", "v",   "cpu", "gpu",  "ram",   "w",    "h",   "hz",
-                                            "disk", "pp",  "pm",  "gm",   "hags",  "dvr",  "vbs", "wo",
+const std::vector<std::string> all_names = {"src",  "v",     "cpu",  "gpu", "ram",  "w",    "h",   "hz",
+                                            "disk", "pp",    "pm",   "gm",  "hags", "dvr",  "vbs", "wo",
                                             "macc", "hzmax", "free", "bat", "ramr", "ramc", "drv", "os"};
 
 ScanReport full_report()
@@ -156,11 +156,11 @@ TEST(PercentEncode, KeepsUnreservedAndEncodesEveryOtherByteInUpperCase)
         {"%20", "%2520"},  // nothing is decoded first
         {"+&=/?#:", "%2B%26%3D%2F%3F%23%3A"},
         {"Acme(R) Core 8-Core", "Acme%28R%29%20Core%208-Core"},
-        {"\xC3\xA9", "%C3%A9"},                      // é
-        {"\xF0\x9F\x98\x80", "%F0%9F%98%80"},        // U+1F600: four groups
+        {"\xC3\xA9", "%C3%A9"},                // é
+        {"\xF0\x9F\x98\x80", "%F0%9F%98%80"},  // U+1F600: four groups
         {std::string("a\0b", 3), "a%00b"},
         {"\x01\x1F\x7F", "%01%1F%7F"},
-        {"\x80\xFF", "%80%FF"},                      // stray bytes are encoded as they are
+        {"\x80\xFF", "%80%FF"},  // stray bytes are encoded as they are
     };
     for (const auto& c : cases) EXPECT_EQ(percent_encode(c.in), c.out);
 }
@@ -209,9 +209,9 @@ TEST(SettingsQueryPairs, EachFieldAloneGivesItsOnePair)
 
 TEST(SettingsQueryPairs, FullSnapshotInFixedOrder)
 {
-    const std::vector<std::string> expected = {"pp=hp",    "pm=best",  "gm=1",      "hags=0",   "dvr=1",
-                                               "vbs=0",    "wo=1",     "macc=0",    "hzmax=240", "free=512",
-                                               "bat=0",    "ramr=6000", "ramc=5600", "drv=20240614", "os=22631"};
+    const std::vector<std::string> expected = {"pp=hp", "pm=best",   "gm=1",      "hags=0",       "dvr=1",
+                                               "vbs=0", "wo=1",      "macc=0",    "hzmax=240",    "free=512",
+                                               "bat=0", "ramr=6000", "ramc=5600", "drv=20240614", "os=22631"};
     EXPECT_EQ(settings_query_pairs(full_settings()), expected);
 }
 
@@ -258,15 +258,14 @@ TEST(ReportLink, AbsentFieldsOnlyShortenTheQuery)
     empty_names.processor_name = "";
     empty_names.graphics_name = "";
     empty_names.memory_gb = 0;
-    EXPECT_EQ(build_report_link(empty_names, false),
-              detect_start + "&cpu=&gpu=&ram=0");
+    EXPECT_EQ(build_report_link(empty_names, false), detect_start + "&cpu=&gpu=&ram=0");
 }
 
 TEST(ReportLink, NamesAreCutByScalarValuesBeforeEncoding)
 {
-    const std::string e_acute = "\xC3\xA9";          // 2 bytes
-    const std::string euro = "\xE2\x82\xAC";          // 3 bytes
-    const std::string grin = "\xF0\x9F\x98\x80";      // 4 bytes
+    const std::string e_acute = "\xC3\xA9";       // 2 bytes
+    const std::string euro = "\xE2\x82\xAC";      // 3 bytes
+    const std::string grin = "\xF0\x9F\x98\x80";  // 4 bytes
     const struct {
         std::string name;
         std::string sent;  // before encoding
@@ -310,7 +309,10 @@ TEST(ReportLink, NamesAreCutByScalarValuesBeforeEncoding)
 TEST(ReportLink, MalformedBytesInANameAreSentAsReplacementCharacters)
 {
     ScanReport r;
-    r.processor_name = std::string("A\xFF" "B\xC3", 4);
+    r.processor_name = std::string(
+        "A\xFF"
+        "B\xC3",
+        4);
     EXPECT_EQ(*value_of(query_params(build_report_link(r, false)), "cpu"), "A%EF%BF%BDB%EF%BF%BD");
 }
 
@@ -385,19 +387,19 @@ Piece random_piece(SplitMix64& rng)
     case 2: return {std::string(1, static_cast<char>('0' + rng.below(10))), true};
     case 3: return {std::string(1, static_cast<char>(rng.below(32))), true};  // controls, NUL included
     case 4: {
-        static const char* const punct[] = {"&", "=", "%", "+", " ", "?", "#", "/", ":", "-", ".", "_", "~",
-                                            "\x7F", "\"", "'", "<", ">", "\\"};
+        static const char* const punct[] = {"&", "=", "%", "+",    " ",  "?", "#", "/", ":", "-",
+                                            ".", "_", "~", "\x7F", "\"", "'", "<", ">", "\\"};
         const std::string p = punct[rng.below(static_cast<std::uint32_t>(std::size(punct)))];
         return {p, true};
     }
-    case 5: return {"\xC3\xA9", true};          // é
-    case 6: return {"\xE2\x82\xAC", true};      // €
-    case 7: return {"\xF0\x9F\x98\x80", true};  // U+1F600
-    case 8: return {"\xF4\x8F\xBF\xBF", true};  // U+10FFFF
-    case 9: return {"\xE2\x80\x83", true};      // em space
+    case 5: return {"\xC3\xA9", true};                                                 // é
+    case 6: return {"\xE2\x82\xAC", true};                                             // €
+    case 7: return {"\xF0\x9F\x98\x80", true};                                         // U+1F600
+    case 8: return {"\xF4\x8F\xBF\xBF", true};                                         // U+10FFFF
+    case 9: return {"\xE2\x80\x83", true};                                             // em space
     case 10: return {std::string(1, static_cast<char>(0x80 + rng.below(64))), false};  // stray continuation
-    case 11: return {"\xC3", false};            // cut-off sequence
-    case 12: return {"\xED\xA0\x80", false};    // encoded surrogate
+    case 11: return {"\xC3", false};                                                   // cut-off sequence
+    case 12: return {"\xED\xA0\x80", false};                                           // encoded surrogate
     default: return {rng.coin() ? "\xFF" : "\xC0\xAF", false};
     }
 }
@@ -429,10 +431,7 @@ GeneratedName random_name(SplitMix64& rng, std::size_t limit)
     return name;
 }
 
-TriState random_switch(SplitMix64& rng)
-{
-    return static_cast<TriState>(rng.below(3));
-}
+TriState random_switch(SplitMix64& rng) { return static_cast<TriState>(rng.below(3)); }
 
 template <typename T>
 std::optional<T> maybe(SplitMix64& rng, T value)
@@ -449,8 +448,7 @@ std::uint32_t random_u32(SplitMix64& rng)
     }
 }
 
-void check_name(const Params& params, std::string_view key, const std::optional<GeneratedName>& name,
-                std::size_t limit)
+void check_name(const Params& params, std::string_view key, const std::optional<GeneratedName>& name, std::size_t limit)
 {
     const std::string* value = value_of(params, key);
     ASSERT_EQ(value != nullptr, name.has_value()) << key;

@@ -13,15 +13,9 @@ constexpr auto Off = TriState::Off;
 constexpr auto On = TriState::On;
 constexpr auto Absent = TriState::Absent;
 
-const char* name(TriState t)
-{
-    return t == On ? "On" : t == Off ? "Off" : "Absent";
-}
+const char* name(TriState t) { return t == On ? "On" : t == Off ? "Off" : "Absent"; }
 
-std::string show(const OptText& text)
-{
-    return text ? "\"" + *text + "\"" : "(not read)";
-}
+std::string show(const OptText& text) { return text ? "\"" + *text + "\"" : "(not read)"; }
 
 }  // namespace
 
@@ -57,7 +51,10 @@ TEST(NormalizeGuidText, TrimsStripsBracesAndLowersAsciiOnly)
         {"{{}abc}}{", "abc"},                  // every leading and trailing brace, in any mix
         {"a{B}c", "a{b}c"},                    // inner braces stay
         {"{ ABC }", " abc "},                  // trimming comes before the braces, not after
-        {"\xC3\x89" "A", "\xC3\x89" "a"},      // É is not ASCII and stays
+        {"\xC3\x89"
+         "A",
+         "\xC3\x89"
+         "a"},  // É is not ASCII and stays
         {"", ""},
         {"   ", ""},
         {"{}", ""},
@@ -139,9 +136,8 @@ TEST(GameCapture, EitherValueOfOneIsOnAndTwoMissingAreAbsent)
         OptU32 game_dvr, app_capture;
         TriState state;
     } cases[] = {
-        {none, none, Absent}, {0u, 1u, On},  {1u, 0u, On},   {1u, none, On},  {none, 1u, On},
-        {2u, none, Off},      {none, 0u, Off}, {0u, 0u, Off}, {2u, 2u, Off},   {0u, none, Off},
-        {none, 7u, Off},      {1u, 1u, On},
+        {none, none, Absent}, {0u, 1u, On},  {1u, 0u, On},  {1u, none, On},  {none, 1u, On},  {2u, none, Off},
+        {none, 0u, Off},      {0u, 0u, Off}, {2u, 2u, Off}, {0u, none, Off}, {none, 7u, Off}, {1u, 1u, On},
     };
     for (const auto& c : cases) {
         EXPECT_STREQ(name(game_capture_state(c.game_dvr, c.app_capture)), name(c.state))
@@ -162,22 +158,24 @@ TEST(WindowedOptimizations, FirstDecisiveSwapEffectEntryWins)
         {"SwapEffectUpgradeEnable=0", Off},
         {" swapeffectupgradeenable = 0 ;", Off},
         {"SWAPEFFECTUPGRADEENABLE=1", On},
-        {"SwapEffectUpgradeEnable=2;SwapEffectUpgradeEnable=1", On},     // undecided values are passed over
-        {"SwapEffectUpgradeEnable=1;SwapEffectUpgradeEnable=0", On},     // the first decisive one wins
-        {"SwapEffectUpgradeEnable", Absent},                             // no "="
+        {"SwapEffectUpgradeEnable=2;SwapEffectUpgradeEnable=1", On},  // undecided values are passed over
+        {"SwapEffectUpgradeEnable=1;SwapEffectUpgradeEnable=0", On},  // the first decisive one wins
+        {"SwapEffectUpgradeEnable", Absent},                          // no "="
         {"SwapEffectUpgradeEnable;SwapEffectUpgradeEnable=0", Off},
-        {";;;SwapEffectUpgradeEnable=1;;", On},                          // empty pieces
+        {";;;SwapEffectUpgradeEnable=1;;", On},  // empty pieces
         {";;;", Absent},
         {"SwapEffectUpgradeEnable=", Absent},
         {"SwapEffectUpgradeEnable= ", Absent},
         {"SwapEffectUpgradeEnable=01", Absent},
-        {"SwapEffectUpgradeEnable=1=1", Absent},                         // the value is all after the first "="
+        {"SwapEffectUpgradeEnable=1=1", Absent},  // the value is all after the first "="
         {"SwapEffectUpgradeEnable==1", Absent},
         {"=1;SwapEffectUpgradeEnable=0", Off},
         {"SwapEffectUpgradeEnableX=1", Absent},
         {"XSwapEffectUpgradeEnable=1", Absent},
         {"Swap EffectUpgradeEnable=1", Absent},
-        {"\tSwapEffectUpgradeEnable\xC2\xA0=\xE3\x80\x80" "1", On},     // Unicode white space is trimmed
+        {"\tSwapEffectUpgradeEnable\xC2\xA0=\xE3\x80\x80"
+         "1",
+         On},  // Unicode white space is trimmed
         {"VRROptimizeEnable=1", Absent},
         {"SwapEffectUpgradeEnable=1;garbage", On},
     };
@@ -198,9 +196,8 @@ TEST(MouseAcceleration, SpeedZeroIsOffOneOrTwoIsOn)
         OptText text;
         TriState state;
     } cases[] = {
-        {std::nullopt, Absent}, {"0", Off},   {"1", On},      {"2", On},     {"  2\t", On},
-        {"3", Absent},          {"", Absent}, {"  ", Absent}, {"00", Absent}, {"+1", Absent},
-        {"1 1", Absent},        {"-0", Absent},
+        {std::nullopt, Absent}, {"0", Off},     {"1", On},      {"2", On},      {"  2\t", On},   {"3", Absent},
+        {"", Absent},           {"  ", Absent}, {"00", Absent}, {"+1", Absent}, {"1 1", Absent}, {"-0", Absent},
     };
     for (const auto& c : cases) EXPECT_STREQ(name(mouse_acceleration_state(c.text)), name(c.state)) << show(c.text);
 }
@@ -214,8 +211,8 @@ TEST(FreeSpace, DriveRootIsTheFirstThreeUnitsOfAPlausiblePath)
         std::uint32_t length;
         std::optional<std::u16string> root;
     } cases[] = {
-        {10, u"C:\\"}, {3, u"C:\\"}, {259, u"C:\\"}, {2, std::nullopt}, {0, std::nullopt},
-        {260, std::nullopt},  // buffer too small: the call returns the size it needs
+        {10, u"C:\\"},       {3, u"C:\\"},        {259, u"C:\\"}, {2, std::nullopt},
+        {0, std::nullopt},   {260, std::nullopt},  // buffer too small: the call returns the size it needs
         {261, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(windows_drive_root(buffer, c.length), c.root) << "length " << c.length;
@@ -238,17 +235,12 @@ TEST(Battery, NeedsABatteryAndAKnownLineStatus)
         std::optional<PowerStatus> status;
         TriState state;
     } cases[] = {
-        {std::nullopt, Absent},
-        {PowerStatus{0, 1}, On},      // off line, battery high
-        {PowerStatus{1, 8}, Off},     // on line, charging
-        {PowerStatus{0, 0}, On},
-        {PowerStatus{1, 128}, Absent},  // no system battery, whatever the line says
-        {PowerStatus{0, 128}, Absent},
-        {PowerStatus{1, 255}, Absent},  // status unknown
-        {PowerStatus{0, 255}, Absent},
-        {PowerStatus{255, 1}, Absent},  // line status unknown
-        {PowerStatus{2, 1}, Absent},
-        {PowerStatus{0, 129}, On},      // only exactly 128 and 255 mean "no battery"
+        {std::nullopt, Absent},        {PowerStatus{0, 1}, On},        // off line, battery high
+        {PowerStatus{1, 8}, Off},                                      // on line, charging
+        {PowerStatus{0, 0}, On},       {PowerStatus{1, 128}, Absent},  // no system battery, whatever the line says
+        {PowerStatus{0, 128}, Absent}, {PowerStatus{1, 255}, Absent},  // status unknown
+        {PowerStatus{0, 255}, Absent}, {PowerStatus{255, 1}, Absent},  // line status unknown
+        {PowerStatus{2, 1}, Absent},   {PowerStatus{0, 129}, On},      // only exactly 128 and 255 mean "no battery"
     };
     for (const auto& c : cases) {
         EXPECT_STREQ(name(on_battery_state(c.status)), name(c.state))

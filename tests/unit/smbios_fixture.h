@@ -71,9 +71,6 @@ inline Bytes smbios(std::uint8_t major, std::uint8_t minor, std::initializer_lis
     return raw;
 }
 
-inline Bytes smbios(std::initializer_list<Bytes> structures)
-{
-    return smbios(3, 4, structures);
-}
+inline Bytes smbios(std::initializer_list<Bytes> structures) { return smbios(3, 4, structures); }
 
 }  // namespace smbios_fixture

@@ -25,7 +25,8 @@ TEST(StorageClassification, BestDriveCounts)
         {"hard drive first, NVMe later", {{sata, penalty}, {sata, penalty}, {nvme, no_penalty}}, "nvme"},
         {"SATA SSD and hard drive", {{sata, penalty}, {sata, no_penalty}}, "ssd"},
         {"USB flash drive does not count", {{7, no_penalty}, {sata, penalty}}, "hdd"},
-        {"SD, MMC and virtual disks do not count", {{12, no_penalty}, {13, no_penalty}, {14, no_penalty}, {15, no_penalty}},
+        {"SD, MMC and virtual disks do not count",
+         {{12, no_penalty}, {13, no_penalty}, {14, no_penalty}, {15, no_penalty}},
          std::nullopt},
         {"USB NVMe enclosure does not count", {{7, no_penalty}}, std::nullopt},
         {"RAID without seek penalty", {{8, no_penalty}}, "ssd"},
@@ -54,7 +55,8 @@ TEST(StorageQuery, PathsAndQueryBytes)
     EXPECT_EQ(physical_drive_path(0), "\\\\.\\PhysicalDrive0");
     EXPECT_EQ(physical_drive_path(15), "\\\\.\\PhysicalDrive15");
     EXPECT_EQ(storage_property_query(storage_device_property), (StoragePropertyQuery{}));
-    EXPECT_EQ(storage_property_query(storage_seek_penalty_property), (StoragePropertyQuery{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(storage_property_query(storage_seek_penalty_property),
+              (StoragePropertyQuery{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(storage_property_query(0x01020304), (StoragePropertyQuery{4, 3, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 

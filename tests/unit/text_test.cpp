@@ -2,17 +2,13 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
-std::string wide(std::u16string_view units, std::size_t capacity)
-{
-    return wide_to_text(units.data(), capacity);
-}
+std::string wide(std::u16string_view units, std::size_t capacity) { return wide_to_text(units.data(), capacity); }
 
-const char32_t white_space[] = {0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x20, 0x85, 0xA0, 0x1680, 0x2000, 0x2001, 0x2002,
-                                0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008, 0x2009, 0x200A, 0x2028, 0x2029,
-                                0x202F, 0x205F, 0x3000};
+const char32_t white_space[] = {0x09,   0x0A,   0x0B,   0x0C,   0x0D,   0x20,   0x85,   0xA0,   0x1680,
+                                0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008,
+                                0x2009, 0x200A, 0x2028, 0x2029, 0x202F, 0x205F, 0x3000};
 
 }  // namespace
 
@@ -47,10 +43,12 @@ TEST(TextToWide, RoundTripsAndReplacesMalformedUtf8)
     const std::u16string units = text_to_wide(text);
     EXPECT_EQ(units, u"Acme\u00e9 \U0001F600");
     EXPECT_EQ(wide_to_text(units.c_str(), units.size() + 1), text);
-    EXPECT_EQ(text_to_wide("\xC3"), u"\uFFFD");              // truncated
-    EXPECT_EQ(text_to_wide("\xC0\xAF"), u"\uFFFD\uFFFD");    // overlong
+    EXPECT_EQ(text_to_wide("\xC3"), u"\uFFFD");                      // truncated
+    EXPECT_EQ(text_to_wide("\xC0\xAF"), u"\uFFFD\uFFFD");            // overlong
     EXPECT_EQ(text_to_wide("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
-    EXPECT_EQ(text_to_wide("\xF4\x90\x80\x80" "a"), u"\uFFFD\uFFFD\uFFFD\uFFFDa");  // past U+10FFFF
+    EXPECT_EQ(text_to_wide("\xF4\x90\x80\x80"
+                           "a"),
+              u"\uFFFD\uFFFD\uFFFD\uFFFDa");  // past U+10FFFF
 }
 
 TEST(CollapseWhitespace, JoinsWordsWithSingleBlanks)
@@ -61,11 +59,16 @@ TEST(CollapseWhitespace, JoinsWordsWithSingleBlanks)
     EXPECT_EQ(collapse_whitespace("one"), "one");
     // Every White_Space character separates words; other spaces such as U+200B do not.
     for (char32_t ws : white_space) {
-        const std::string text = "a" + utf32_to_utf8(std::u32string(2, ws)) + "b" + utf32_to_utf8(std::u32string(1, ws));
+        const std::string text =
+            "a" + utf32_to_utf8(std::u32string(2, ws)) + "b" + utf32_to_utf8(std::u32string(1, ws));
         EXPECT_EQ(collapse_whitespace(text), "a b") << std::hex << static_cast<unsigned>(ws);
-        EXPECT_EQ(trim(text), "a" + utf32_to_utf8(std::u32string(2, ws)) + "b") << std::hex << static_cast<unsigned>(ws);
+        EXPECT_EQ(trim(text), "a" + utf32_to_utf8(std::u32string(2, ws)) + "b")
+            << std::hex << static_cast<unsigned>(ws);
     }
-    EXPECT_EQ(collapse_whitespace("a\xE2\x80\x8B" "b"), "a\xE2\x80\x8B" "b");
+    EXPECT_EQ(collapse_whitespace("a\xE2\x80\x8B"
+                                  "b"),
+              "a\xE2\x80\x8B"
+              "b");
 }
 
 TEST(Trim, RemovesOnlyTheEnds)
@@ -79,9 +82,9 @@ TEST(Trim, RemovesOnlyTheEnds)
 TEST(ToLower, UsesFullMappingsAndFinalSigma)
 {
     EXPECT_EQ(to_lower("NVIDIA GeForce RTX"), "nvidia geforce rtx");
-    EXPECT_EQ(to_lower("\xC4\xB0"), "i\xCC\x87");                  // U+0130 maps to two characters
-    EXPECT_EQ(to_lower("\xCE\x9F\xCE\xA3"), "\xCE\xBF\xCF\x82");    // ΟΣ: final sigma
-    EXPECT_EQ(to_lower("\xCE\xA3\xCE\x9F"), "\xCF\x83\xCE\xBF");    // ΣΟ: ordinary sigma
+    EXPECT_EQ(to_lower("\xC4\xB0"), "i\xCC\x87");                 // U+0130 maps to two characters
+    EXPECT_EQ(to_lower("\xCE\x9F\xCE\xA3"), "\xCE\xBF\xCF\x82");  // ΟΣ: final sigma
+    EXPECT_EQ(to_lower("\xCE\xA3\xCE\x9F"), "\xCF\x83\xCE\xBF");  // ΣΟ: ordinary sigma
     EXPECT_EQ(to_lower("ARC(TM) A770"), "arc(tm) a770");
     EXPECT_EQ(to_lower("\xC3\x89"), "\xC3\xA9");
 }
@@ -111,11 +114,22 @@ TEST(ParseU32, AcceptsDigitsWithOptionalPlus)
         const char* text;
         std::optional<std::uint32_t> value;
     } cases[] = {
-        {"0", 0u},       {"7", 7u},         {"+7", 7u},          {"007", 7u},
-        {"4294967295", 4294967295u},        {"+04294967295", 4294967295u},
-        {"", std::nullopt},  {"+", std::nullopt},  {"-1", std::nullopt},  {"-", std::nullopt},
-        {"4294967296", std::nullopt},       {"99999999999999999999", std::nullopt},
-        {" 7", std::nullopt}, {"7 ", std::nullopt}, {"++7", std::nullopt}, {"1a", std::nullopt},
+        {"0", 0u},
+        {"7", 7u},
+        {"+7", 7u},
+        {"007", 7u},
+        {"4294967295", 4294967295u},
+        {"+04294967295", 4294967295u},
+        {"", std::nullopt},
+        {"+", std::nullopt},
+        {"-1", std::nullopt},
+        {"-", std::nullopt},
+        {"4294967296", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+        {" 7", std::nullopt},
+        {"7 ", std::nullopt},
+        {"++7", std::nullopt},
+        {"1a", std::nullopt},
         {"\xD9\xA1", std::nullopt},  // Arabic-Indic digit one
     };
     for (const Case& c : cases) EXPECT_EQ(parse_u32(c.text), c.value) << '"' << c.text << '"';
@@ -141,8 +155,12 @@ TEST(FirstScalars, CutsOnScalarBoundariesOnly)
         {"abc", 3, "abc"},
         {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", 2, "\xC3\xA9\xE2\x82\xAC"},  // U+00E9 U+20AC U+1F600
         {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", 3, "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
-        {"a\xE2\x82", 2, "a\xEF\xBF\xBD"},      // a truncated sequence counts as one U+FFFD per byte
-        {"\xFF\xFE" "b", 5, "\xEF\xBF\xBD\xEF\xBF\xBD" "b"},
+        {"a\xE2\x82", 2, "a\xEF\xBF\xBD"},  // a truncated sequence counts as one U+FFFD per byte
+        {"\xFF\xFE"
+         "b",
+         5,
+         "\xEF\xBF\xBD\xEF\xBF\xBD"
+         "b"},
     };
     for (const Case& c : cases) EXPECT_EQ(first_scalars(c.text, c.limit), c.cut) << c.text << " " << c.limit;
 }

@@ -4,8 +4,8 @@
 #include "checks/display_win.h"
 #include "checks/graphics_win.h"
 #include "checks/memory_win.h"
-#include "checks/processor.h"
 #include "checks/owned_win.h"
+#include "checks/processor.h"
 #include "checks/storage_win.h"
 #include "checks/wide_win.h"
 #include "registry_override.h"
@@ -94,7 +94,8 @@ std::vector<DriveInfo> drives_read_with_platform_structures()
     std::vector<DriveInfo> drives;
     for (unsigned n = 0; n < 16; ++n) {
         const std::wstring path = L"\\\\.\\PhysicalDrive" + std::to_wstring(n);
-        const HANDLE raw = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        const HANDLE raw =
+            CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         if (raw == INVALID_HANDLE_VALUE) continue;
         const UniqueFile drive(raw);
         STORAGE_PROPERTY_QUERY query = {};
@@ -197,8 +198,9 @@ TEST_F(DriverDateTest, FindsTheEntryWhoseDescriptionNamesTheAdapter)
     // Same name with ASCII letters in the other case and extra blanks.
     std::wstring variant = L"  ";
     for (const wchar_t c : to_wide(*name)) {
-        variant += (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32)
-                   : (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+        variant += (c >= L'a' && c <= L'z')   ? static_cast<wchar_t>(c - 32)
+                   : (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32)
+                                              : c;
         if (c == L' ') variant += L' ';
     }
     const unsigned decoy = add_entry(L"Acme Decoy Adapter", L"1-2-2003");
@@ -231,8 +233,9 @@ TEST(DisplayProbe, ReportsTheScreen)
     DEVMODEW mode = {};
     mode.dmSize = sizeof(mode);
     ASSERT_TRUE(EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode));
-    const std::optional<std::uint32_t> rate =
-        is_valid_refresh(mode.dmDisplayFrequency) ? std::optional<std::uint32_t>(mode.dmDisplayFrequency) : std::nullopt;
+    const std::optional<std::uint32_t> rate = is_valid_refresh(mode.dmDisplayFrequency)
+                                                  ? std::optional<std::uint32_t>(mode.dmDisplayFrequency)
+                                                  : std::nullopt;
     EXPECT_EQ(probe.refresh_hz, rate) << "Xvfb reports " << mode.dmDisplayFrequency << " Hz";
 }
 

@@ -76,9 +76,9 @@ struct Machine {
     bool device_list_fails = false;  // EnumDisplayDevicesW fails from the first device on
     std::vector<FakeDrive> drives{};
     std::optional<ULONGLONG> installed_kib{};  // absent: GetPhysicallyInstalledSystemMemory fails
-    ULONGLONG total_bytes = 0;                // MEMORYSTATUSEX
+    ULONGLONG total_bytes = 0;                 // MEMORYSTATUSEX
     ULONGLONG available_bytes = 0;
-    Bytes smbios{};  // empty: no firmware table
+    Bytes smbios{};                // empty: no firmware table
     std::optional<GUID> scheme{};  // absent: PowerGetActiveScheme fails
     SYSTEM_POWER_STATUS power{};
 
@@ -121,12 +121,14 @@ const std::vector<Machine>& machines()
         {
             .what = "desktop: one discrete GPU with four outputs, one monitor; NVMe, SATA hard drive, USB stick",
             .adapters = {{L"NVIDIA GeForce RTX 3070", 0x10DE, 0x2484, 8031 * mib}, basic_render_driver},
-            .displays = {{L"\\\\.\\DISPLAY1", primary, DisplayMode{2560, 1440, 144},
-                          {{1920, 1080, 60}, {2560, 1440, 60}, {2560, 1440, 120}, {2560, 1440, 144},
-                           {2560, 1440, 165}}},
-                         {L"\\\\.\\DISPLAY2", 0, std::nullopt, {}},
-                         {L"\\\\.\\DISPLAY3", 0, std::nullopt, {}},
-                         {L"\\\\.\\DISPLAY4", 0, std::nullopt, {}}},
+            .displays =
+                {{L"\\\\.\\DISPLAY1",
+                  primary,
+                  DisplayMode{2560, 1440, 144},
+                  {{1920, 1080, 60}, {2560, 1440, 60}, {2560, 1440, 120}, {2560, 1440, 144}, {2560, 1440, 165}}},
+                 {L"\\\\.\\DISPLAY2", 0, std::nullopt, {}},
+                 {L"\\\\.\\DISPLAY3", 0, std::nullopt, {}},
+                 {L"\\\\.\\DISPLAY4", 0, std::nullopt, {}}},
             .drives = {{.number = 0, .bus = nvme, .seek_penalty = 0},
                        {.number = 1, .bus = sata, .seek_penalty = 1},
                        {.number = 2, .bus = usb, .seek_penalty = -1}},
@@ -134,12 +136,11 @@ const std::vector<Machine>& machines()
             .total_bytes = 34287550464,
             .available_bytes = 21474836480,
             // SMBIOS 3.3, four slots, two DDR4 modules running their XMP profile.
-            .smbios = smbios(3, 3, {bios, system_info, memory_array,
-                                    memory_device({.length = 0x5C, .size = 0}),
-                                    memory_device({.length = 0x5C, .speed = 2133, .configured = 3200}),
-                                    memory_device({.length = 0x5C, .size = 0}),
-                                    memory_device({.length = 0x5C, .speed = 2133, .configured = 3200}),
-                                    end_of_table}),
+            .smbios = smbios(3, 3,
+                             {bios, system_info, memory_array, memory_device({.length = 0x5C, .size = 0}),
+                              memory_device({.length = 0x5C, .speed = 2133, .configured = 3200}),
+                              memory_device({.length = 0x5C, .size = 0}),
+                              memory_device({.length = 0x5C, .speed = 2133, .configured = 3200}), end_of_table}),
             .scheme = ultimate,
             .power = power(1, 128, 255),
             .graphics = "NVIDIA GeForce RTX 3070",
@@ -157,24 +158,30 @@ const std::vector<Machine>& machines()
             .adapters = {{L"Intel(R) UHD Graphics", 0x8086, 0x9A60, 128 * mib},
                          {L"NVIDIA GeForce RTX 3060 Laptop GPU", 0x10DE, 0x2520, 5996 * mib},
                          basic_render_driver},
-            .displays = {{L"\\\\.\\DISPLAY1", primary, DisplayMode{1920, 1080, 144},
+            .displays = {{L"\\\\.\\DISPLAY1",
+                          primary,
+                          DisplayMode{1920, 1080, 144},
                           {{1920, 1080, 48}, {1920, 1080, 60}, {1920, 1080, 144}, {1280, 720, 144}}},
                          {L"\\\\.\\DISPLAY2", 0, std::nullopt, {}},
                          {L"\\\\.\\DISPLAY3", 0, std::nullopt, {}},
                          {L"\\\\.\\DISPLAY4", 0, std::nullopt, {}},
-                         {L"\\\\.\\DISPLAY5", attached, DisplayMode{2560, 1440, 60},
+                         {L"\\\\.\\DISPLAY5",
+                          attached,
+                          DisplayMode{2560, 1440, 60},
                           {{1920, 1080, 60}, {2560, 1440, 59}, {2560, 1440, 60}}}},
             .drives = {{.number = 0, .bus = nvme, .seek_penalty = 0}},
             .installed_kib = 16777216,
             .total_bytes = 16929521664,
             .available_bytes = 6442450944,
             // SMBIOS 3.4, two SODIMM slots; speeds in the 32-bit extension fields.
-            .smbios = smbios(3, 4, {bios, system_info, memory_array,
-                                    memory_device({.speed = 0xFFFF, .configured = 0xFFFF, .extended_speed = 4800,
-                                                   .extended_configured = 4800}),
-                                    memory_device({.speed = 0xFFFF, .configured = 0xFFFF, .extended_speed = 4800,
-                                                   .extended_configured = 4800}),
-                                    end_of_table}),
+            .smbios = smbios(
+                3, 4,
+                {bios, system_info, memory_array,
+                 memory_device(
+                     {.speed = 0xFFFF, .configured = 0xFFFF, .extended_speed = 4800, .extended_configured = 4800}),
+                 memory_device(
+                     {.speed = 0xFFFF, .configured = 0xFFFF, .extended_speed = 4800, .extended_configured = 4800}),
+                 end_of_table}),
             .scheme = balanced,
             .power = power(0, 1, 81),  // on battery, battery high
             .graphics = "NVIDIA GeForce RTX 3060 Laptop GPU",
@@ -199,8 +206,8 @@ const std::vector<Machine>& machines()
             .total_bytes = 8588820480,
             .available_bytes = 3221225472,
             // SMBIOS 2.8: the hypervisor's memory device reports no speeds.
-            .smbios = smbios(2, 8, {bios, system_info, memory_array, memory_device({.length = 0x28, .size = 0x2000}),
-                                    end_of_table}),
+            .smbios = smbios(
+                2, 8, {bios, system_info, memory_array, memory_device({.length = 0x28, .size = 0x2000}), end_of_table}),
             .scheme = high_performance,
             .power = power(1, 255, 255),  // status unknown
             .graphics = std::nullopt,
@@ -214,12 +221,15 @@ const std::vector<Machine>& machines()
             .on_battery = TriState::Absent,
         },
         {
-            .what = "desktop: APU and discrete card with equal memory; SATA hard drive, an SSD it cannot open, USB stick",
+            .what =
+                "desktop: APU and discrete card with equal memory; SATA hard drive, an SSD it cannot open, USB stick",
             .adapters = {{L"AMD Radeon(TM) Graphics", 0x1002, 0x1638, 4096 * mib},
                          {L"AMD Radeon RX 6500 XT", 0x1002, 0x743F, 4096 * mib},
                          basic_render_driver},
             .displays = {{L"\\\\.\\DISPLAY1", 0, std::nullopt, {}},
-                         {L"\\\\.\\DISPLAY2", primary, DisplayMode{1920, 1080, 60},
+                         {L"\\\\.\\DISPLAY2",
+                          primary,
+                          DisplayMode{1920, 1080, 60},
                           {{1024, 768, 60}, {1920, 1080, 50}, {1920, 1080, 60}, {1920, 1080, 75}}}},
             .drives = {{.number = 0, .bus = sata, .seek_penalty = 1},
                        {.number = 1, .open_error = ERROR_ACCESS_DENIED, .bus = sata, .seek_penalty = 0},
@@ -227,8 +237,9 @@ const std::vector<Machine>& machines()
             .installed_kib = 8388608,
             .total_bytes = 8522825728,
             .available_bytes = 4294967296,
-            .smbios = smbios(2, 7, {bios, memory_array,
-                                    memory_device({.length = 0x22, .speed = 1600, .configured = 1333}), end_of_table}),
+            .smbios = smbios(
+                2, 7,
+                {bios, memory_array, memory_device({.length = 0x22, .speed = 1600, .configured = 1333}), end_of_table}),
             .scheme = vendor_plan,
             .power = power(1, 128, 255),
             .graphics = "AMD Radeon RX 6500 XT",
@@ -447,10 +458,7 @@ PowerApi power_api(const Machine& m)
     return api;
 }
 
-const char* name(TriState t)
-{
-    return t == TriState::On ? "On" : t == TriState::Off ? "Off" : "Absent";
-}
+const char* name(TriState t) { return t == TriState::On ? "On" : t == TriState::Off ? "Off" : "Absent"; }
 
 }  // namespace
 

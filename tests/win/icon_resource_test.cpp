@@ -66,8 +66,8 @@ Decoded read_icon(HICON icon)
     header.bmiHeader.biCompression = BI_RGB;
     out.pixels.resize(static_cast<std::size_t>(bitmap.bmWidth) * static_cast<std::size_t>(bitmap.bmHeight));
     const HDC screen = GetDC(nullptr);
-    const int lines = GetDIBits(screen, colour.get(), 0, static_cast<UINT>(bitmap.bmHeight), out.pixels.data(),
-                                &header, DIB_RGB_COLORS);
+    const int lines = GetDIBits(screen, colour.get(), 0, static_cast<UINT>(bitmap.bmHeight), out.pixels.data(), &header,
+                                DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     if (lines != bitmap.bmHeight) out.pixels.clear();
     return out;
@@ -104,8 +104,8 @@ TEST(IconResource, EverySizeLoadsItsOwnImageWithTransparentCorners)
         EXPECT_EQ(declared_width(group, id), size) << "the loader picked the image made for another size";
         std::vector<BYTE> image = resource_bytes(program.get(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3));
         ASSERT_FALSE(image.empty());
-        const UniqueIcon icon(CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE,
-                                                       0x00030000, size, size, LR_DEFAULTCOLOR));
+        const UniqueIcon icon(CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE, 0x00030000,
+                                                       size, size, LR_DEFAULTCOLOR));
         ASSERT_TRUE(icon) << "image " << id << " does not decode";
         const Decoded decoded = read_icon(icon.get());
         EXPECT_EQ(decoded.width, size);

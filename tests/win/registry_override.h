@@ -11,7 +11,8 @@
 #include "checks/owned_win.h"
 
 // Writes a REG_SZ value, making the key when it is missing.
-inline void write_registry_text(HKEY root, const std::wstring& subkey, const wchar_t* value_name, const std::wstring& text)
+inline void write_registry_text(HKEY root, const std::wstring& subkey, const wchar_t* value_name,
+                                const std::wstring& text)
 {
     ASSERT_EQ(RegSetKeyValueW(root, subkey.c_str(), value_name, REG_SZ, text.c_str(),
                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),

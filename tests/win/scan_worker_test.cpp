@@ -1,6 +1,6 @@
 // The scan worker against real Win32 threads, timers and message queues.
-#include "checks/scan_win.h"
 #include "checks/owned_win.h"
+#include "checks/scan_win.h"
 
 #include <gtest/gtest.h>
 

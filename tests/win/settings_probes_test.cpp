@@ -15,10 +15,7 @@
 
 namespace {
 
-const char* name(TriState t)
-{
-    return t == TriState::On ? "On" : t == TriState::Off ? "Off" : "Absent";
-}
+const char* name(TriState t) { return t == TriState::On ? "On" : t == TriState::Off ? "Off" : "Absent"; }
 
 // What a test writes into one value: nothing, a DWORD, a text, or raw bytes of a type.
 struct Write {
@@ -61,8 +58,8 @@ protected:
     // Every value the settings step reads starts missing.
     void SetUp() override
     {
-        for (ValueOverride* v : {&power_mode, &game_mode, &hw_sch_mode, &game_dvr, &app_capture, &hvci, &directx,
-                                 &mouse_speed})
+        for (ValueOverride* v :
+             {&power_mode, &game_mode, &hw_sch_mode, &game_dvr, &app_capture, &hvci, &directx, &mouse_speed})
             v->remove();
     }
     SettingsSnapshot scan() { return scan_settings(std::nullopt, no_displays); }
@@ -70,8 +67,7 @@ protected:
     ValueOverride power_mode{HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes",
                              L"ActiveOverlayAcPowerScheme"};
     ValueOverride game_mode{HKEY_CURRENT_USER, L"Software\\Microsoft\\GameBar", L"AutoGameModeEnabled"};
-    ValueOverride hw_sch_mode{HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\GraphicsDrivers",
-                              L"HwSchMode"};
+    ValueOverride hw_sch_mode{HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\GraphicsDrivers", L"HwSchMode"};
     ValueOverride game_dvr{HKEY_CURRENT_USER, L"System\\GameConfigStore", L"GameDVR_Enabled"};
     ValueOverride app_capture{HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\GameDVR",
                               L"AppCaptureEnabled"};
@@ -110,7 +106,7 @@ TEST_F(SettingsProbes, PowerModeFromTheOverlayText)
         {Write::string(eff_guid), "eff"},
         {Write::string(L"{00000000-0000-0000-0000-000000000000}"), "bal"},
         {Write::string(L"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c"), std::nullopt},
-        {Write::number(1), "bal"},                       // another type is a failed read
+        {Write::number(1), "bal"},                         // another type is a failed read
         {Write::string(padded(best_guid, 1023)), "best"},  // the longest text that fits
         {Write::string(padded(eff_guid, 1024)), "bal"},    // one more reads as absent
         {Write::string(padded(eff_guid, 2000)), "bal"},
@@ -123,15 +119,21 @@ TEST_F(SettingsProbes, PowerModeFromTheOverlayText)
 
 TEST_F(SettingsProbes, DwordTogglesCountOtherTypesAsFailedReads)
 {
-    const Write writes[] = {Write::missing(),     Write::number(0),   Write::number(1),
-                            Write::number(2),     Write::number(3),   Write::number(5),
-                            Write::string(L"1"),  Write::string(L"2"), Write::bytes(REG_BINARY, dword_one_as_binary),
+    const Write writes[] = {Write::missing(),
+                            Write::number(0),
+                            Write::number(1),
+                            Write::number(2),
+                            Write::number(3),
+                            Write::number(5),
+                            Write::string(L"1"),
+                            Write::string(L"2"),
+                            Write::bytes(REG_BINARY, dword_one_as_binary),
                             Write::bytes(REG_QWORD, qword_one)};
     // Expected per write, in the order above.
     const char* game_mode_expected[] = {"On", "Off", "On", "On", "On", "On", "On", "On", "On", "On"};
-    const char* scheduling_expected[] = {"Absent", "Absent", "Off", "On", "Absent",
+    const char* scheduling_expected[] = {"Absent", "Absent", "Off",    "On",     "Absent",
                                          "Absent", "Absent", "Absent", "Absent", "Absent"};
-    const char* integrity_expected[] = {"Absent", "Off", "On", "Absent", "Absent",
+    const char* integrity_expected[] = {"Absent", "Off",    "On",     "Absent", "Absent",
                                         "Absent", "Absent", "Absent", "Absent", "Absent"};
     for (std::size_t i = 0; i < std::size(writes); ++i) {
         SCOPED_TRACE(writes[i].describe());
@@ -151,15 +153,11 @@ TEST_F(SettingsProbes, GameCaptureFromBothValues)
         Write dvr, capture;
         const char* state;
     } cases[] = {
-        {Write::missing(), Write::missing(), "Absent"},
-        {Write::number(0), Write::number(1), "On"},
-        {Write::number(1), Write::missing(), "On"},
-        {Write::number(2), Write::missing(), "Off"},
-        {Write::missing(), Write::number(0), "Off"},
-        {Write::number(0), Write::number(0), "Off"},
+        {Write::missing(), Write::missing(), "Absent"},       {Write::number(0), Write::number(1), "On"},
+        {Write::number(1), Write::missing(), "On"},           {Write::number(2), Write::missing(), "Off"},
+        {Write::missing(), Write::number(0), "Off"},          {Write::number(0), Write::number(0), "Off"},
         {Write::string(L"1"), Write::string(L"1"), "Absent"},  // neither is a DWORD
-        {Write::string(L"1"), Write::number(0), "Off"},
-        {Write::number(1), Write::string(L"0"), "On"},
+        {Write::string(L"1"), Write::number(0), "Off"},       {Write::number(1), Write::string(L"0"), "On"},
     };
     for (const auto& c : cases) {
         c.dvr.apply(game_dvr);
@@ -199,9 +197,14 @@ TEST_F(SettingsProbes, MouseAccelerationFromTheSpeedText)
         Write write;
         const char* state;
     } cases[] = {
-        {Write::missing(), "Absent"},  {Write::string(L"0"), "Off"},     {Write::string(L" 2 "), "On"},
-        {Write::string(L"1"), "On"},   {Write::string(L"3"), "Absent"},  {Write::string(L""), "Absent"},
-        {Write::number(1), "Absent"},  {Write::string(padded(L"1", 1023)), "On"},
+        {Write::missing(), "Absent"},
+        {Write::string(L"0"), "Off"},
+        {Write::string(L" 2 "), "On"},
+        {Write::string(L"1"), "On"},
+        {Write::string(L"3"), "Absent"},
+        {Write::string(L""), "Absent"},
+        {Write::number(1), "Absent"},
+        {Write::string(padded(L"1", 1023)), "On"},
         {Write::string(padded(L"1", 1024)), "Absent"},
     };
     for (const auto& c : cases) {

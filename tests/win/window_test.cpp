@@ -225,7 +225,7 @@ TEST(StateSlot, TakeIsExclusiveNeverWaitsAndRefusesAnEmptySlot)
             StateGuard nested;
             EXPECT_FALSE(nested);  // refused at once, not waited for
         }
-        EXPECT_EQ(take_out_window_state(), nullptr);  // not while in use
+        EXPECT_EQ(take_out_window_state(), nullptr);        // not while in use
         put_window_state(std::make_unique<WindowState>());  // nor replaced under the holder
         EXPECT_EQ(&*outer, raw);
         outer.release();
@@ -372,8 +372,9 @@ TEST_F(MainWindowTest, ControlsAreCreatedWithTheirTextsAndRoles)
         {control_id::first_value, ellipsis, 3},
         {control_id::first_value + 5, ellipsis, 3},
         {control_id::link_box, "", 6},
-        {control_id::footnote, u8(u8"Reads hardware and Windows settings only. Changes nothing.\r\nSends nothing \u2014 it only opens ") +
-                  std::string(site_host()) + ".",
+        {control_id::footnote,
+         u8(u8"Reads hardware and Windows settings only. Changes nothing.\r\nSends nothing \u2014 it only opens ") +
+             std::string(site_host()) + ".",
          1},
     };
     for (const Case& c : cases) {
@@ -403,7 +404,8 @@ TEST_F(MainWindowTest, TheMessageStandsJustBeforeTheLinkBoxAndTabKeepsItsOrder)
     };
     const Case cases[] = {
         {open_countdown_phase(false, 3), {control_id::primary, control_id::secondary, control_id::primary}},
-        {open_failed_phase(false), {control_id::primary, control_id::secondary, control_id::link_box, control_id::primary}},
+        {open_failed_phase(false),
+         {control_id::primary, control_id::secondary, control_id::link_box, control_id::primary}},
     };
     for (const Case& c : cases) {
         set_phase(c.phase);
@@ -443,14 +445,34 @@ TEST_F(MainWindowTest, RelayoutPlacesControlsAndSizesTheWindowForTheStatesDpi)
         RECT button1, button2, value0, link_box;
     };
     const Case cases[] = {
-        {96, open_countdown_phase(false, 3), {520, 434}, {238, 330, 362, 366}, {372, 330, 496, 366},
-         {190, 63, 482, 95}, {28, 336, 492, 356}},
-        {96, open_failed_phase(false), {520, 480}, {238, 376, 362, 412}, {372, 376, 496, 412},
-         {190, 63, 482, 95}, {28, 336, 492, 356}},
-        {120, open_countdown_phase(false, 3), {650, 538}, {298, 409, 453, 454}, {465, 409, 620, 454},
-         {237, 78, 603, 118}, {35, 416, 615, 441}},
-        {144, open_failed_phase(true), {780, 720}, {357, 564, 543, 618}, {558, 564, 744, 618},
-         {285, 94, 723, 143}, {42, 504, 738, 534}},
+        {96,
+         open_countdown_phase(false, 3),
+         {520, 434},
+         {238, 330, 362, 366},
+         {372, 330, 496, 366},
+         {190, 63, 482, 95},
+         {28, 336, 492, 356}},
+        {96,
+         open_failed_phase(false),
+         {520, 480},
+         {238, 376, 362, 412},
+         {372, 376, 496, 412},
+         {190, 63, 482, 95},
+         {28, 336, 492, 356}},
+        {120,
+         open_countdown_phase(false, 3),
+         {650, 538},
+         {298, 409, 453, 454},
+         {465, 409, 620, 454},
+         {237, 78, 603, 118},
+         {35, 416, 615, 441}},
+        {144,
+         open_failed_phase(true),
+         {780, 720},
+         {357, 564, 543, 618},
+         {558, 564, 744, 618},
+         {285, 94, 723, 143},
+         {42, 504, 738, 534}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dpi);
@@ -560,7 +582,8 @@ TEST_F(MainWindowTest, RowMessagesSetTheValueTextAndRole)
         {display_row(DisplaySize{1920, 1080}, 144), control_id::first_value + 3, u8(u8"1920 \u00D7 1080 @ 144 Hz"), 4},
         {storage_row("hdd"), control_id::first_value + 4, "Hard drive (HDD)", 4},
         {settings_row(none), control_id::first_value + 5, "not found", 5},
-        {settings_row(two), control_id::first_value + 5, "2 checked", 4},  // a second message for a row replaces the first
+        {settings_row(two), control_id::first_value + 5, "2 checked",
+         4},  // a second message for a row replaces the first
         {display_row(std::nullopt, std::nullopt), control_id::first_value + 3, "not found", 5},
     };
     for (const Case& c : cases) {
@@ -697,7 +720,7 @@ TEST_F(MainWindowTest, TheStateIsFreeDuringTheShellCallAndASecondOpenWaitsForNon
     shell_test_window = window;
     shell.during_call = row_during_shell_call;
     click(control_id::primary);
-    EXPECT_EQ(shell.links.size(), 1u);  // one browser, not two
+    EXPECT_EQ(shell.links.size(), 1u);                      // one browser, not two
     EXPECT_EQ(text(control_id::first_value + 2), "64 GB");  // the row went through during the call
     EXPECT_EQ(phase(), opened_phase(false, 3));
 }
@@ -877,17 +900,19 @@ TEST_F(MainWindowTest, ControlColoursFollowTheColorRole)
     const COLORREF text_c = RGB(241, 241, 239), muted = RGB(166, 167, 162);
     const COLORREF window_c = RGB(28, 28, 28), card = RGB(38, 38, 38), line = RGB(48, 48, 48);
     const Case cases[] = {
-        {0, text_c, window_c, window_brush()}, {1, muted, window_c, window_brush()}, {2, muted, card, card_brush()},
-        {3, muted, card, card_brush()},        {4, text_c, card, card_brush()},     {5, muted, card, card_brush()},
-        {6, text_c, line, line_brush()},       {7, text_c, window_c, window_brush()}, {-1, text_c, window_c, window_brush()},
+        {0, text_c, window_c, window_brush()},  {1, muted, window_c, window_brush()},
+        {2, muted, card, card_brush()},         {3, muted, card, card_brush()},
+        {4, text_c, card, card_brush()},        {5, muted, card, card_brush()},
+        {6, text_c, line, line_brush()},        {7, text_c, window_c, window_brush()},
+        {-1, text_c, window_c, window_brush()},
     };
     HWND control = item(control_id::message);
     HDC dc = GetDC(control);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.role);
         SetWindowLongPtrW(control, GWLP_USERDATA, c.role);
-        const LRESULT brush = SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                           reinterpret_cast<LPARAM>(control));
+        const LRESULT brush =
+            SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
         EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), c.brush);
         EXPECT_EQ(GetTextColor(dc), c.text);
         EXPECT_EQ(GetBkColor(dc), c.background);
@@ -956,10 +981,10 @@ TEST_F(MainWindowTest, OwnerDrawnButtonsTakeThePaletteAndShowPressAndFocus)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id * 10 + c.state);
         EXPECT_EQ(picture.draw(window, item(static_cast<int>(c.id)), ODT_BUTTON, c.id, c.state), TRUE);
-        EXPECT_EQ(picture.at(8, 18), c.fill);                  // inside the body, left of the caption
-        EXPECT_EQ(picture.at(0, 0), RGB(28, 28, 28));           // the corner shows the window colour
-        EXPECT_EQ(picture.at(2, 18), RGB(28, 28, 28));          // no ring without the focus
-        EXPECT_EQ(picture.at(121, 18), RGB(28, 28, 28));        // the body stops 3 short of the right edge
+        EXPECT_EQ(picture.at(8, 18), c.fill);             // inside the body, left of the caption
+        EXPECT_EQ(picture.at(0, 0), RGB(28, 28, 28));     // the corner shows the window colour
+        EXPECT_EQ(picture.at(2, 18), RGB(28, 28, 28));    // no ring without the focus
+        EXPECT_EQ(picture.at(121, 18), RGB(28, 28, 28));  // the body stops 3 short of the right edge
     }
     EXPECT_EQ(picture.draw(window, item(control_id::primary), ODT_BUTTON, control_id::primary, ODS_FOCUS), TRUE);
     EXPECT_EQ(picture.at(1, 18), RGB(241, 241, 239));  // the focus ring, inset by 1
@@ -1069,8 +1094,8 @@ TEST_F(MainWindowTest, ThemeChangesSwitchToTheSystemColoursAndBackFreeingTheOldB
             // What the controls are told, and what the window paints.
             HWND value = item(control_id::first_value);  // still pending
             HDC dc = GetDC(value);
-            const LRESULT brush = SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                               reinterpret_cast<LPARAM>(value));
+            const LRESULT brush =
+                SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(value));
             EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), card_brush());
             EXPECT_EQ(GetTextColor(dc), on ? sys_gray : palette::muted);
             EXPECT_EQ(GetBkColor(dc), on ? sys_window : palette::card);
