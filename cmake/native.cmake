@@ -27,8 +27,8 @@ set(wine_env "QD_WIN=${QD_WINDOWS_BUILD_DIR}" "QD_WORK=${CMAKE_BINARY_DIR}/wine"
 # reported as not run, instead of failing somewhere inside Wine.
 set(windows_exe ${QD_WINDOWS_BUILD_DIR}/quellix-detect.exe)
 set(windows_test_exe ${QD_WINDOWS_BUILD_DIR}/quellix-detect-test.exe)  # with the High Contrast hook
-file(GLOB windows_tools CONFIGURE_DEPENDS tests/tools/*.cpp tools/*.cpp)
-list(TRANSFORM windows_tools REPLACE "^.*/([^/]+)\\.cpp$" "${QD_WINDOWS_BUILD_DIR}/\\1.exe")
+set(windows_tool_exes ${windows_tools})
+list(TRANSFORM windows_tool_exes REPLACE "^.*/([^/]+)\\.cpp$" "${QD_WINDOWS_BUILD_DIR}/\\1.exe")
 
 add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/template.sh)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${wine_env}" TIMEOUT 300)
@@ -42,12 +42,11 @@ add_test(NAME windows_unit COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/session.sh
 set_tests_properties(windows_unit PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300
                      REQUIRED_FILES ${QD_WINDOWS_BUILD_DIR}/windows_tests.exe)
 
-file(GLOB e2e_scripts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.sh)
 foreach(script ${e2e_scripts})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME e2e_${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/session.sh --e2e ${script})
   set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300
-                       REQUIRED_FILES "${windows_exe};${windows_test_exe};${windows_tools}")
+                       REQUIRED_FILES "${windows_exe};${windows_test_exe};${windows_tool_exes}")
 endforeach()
 
 # The release: reproducible (two clean builds without ccache, compared byte for

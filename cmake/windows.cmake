@@ -10,7 +10,7 @@ target_link_libraries(qd_win32 PUBLIC qd_portable ${system_libs})
 # For every file that includes <windows.h>; the portable code includes none.
 target_compile_definitions(qd_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
-add_executable(quellix-detect WIN32 src/gui/main_win.cpp resources/quellix-detect.rc)
+add_executable(quellix-detect WIN32 ${program_entry} resources/quellix-detect.rc)
 # windres's includes are not tracked: rebuild the resources when the icon or manifest changes.
 set_source_files_properties(resources/quellix-detect.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/resources/quellix-detect.ico;${CMAKE_BINARY_DIR}/generated/quellix-detect.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
@@ -33,7 +33,7 @@ endif()
 # The program with one hook for the end-to-end tests: QD_HIGH_CONTRAST=1 (or 0)
 # in its environment stands in for the system's High Contrast setting, which
 # Wine cannot switch on. Same sources, one define; the shipped exe has no hook.
-add_executable(quellix-detect-test WIN32 src/gui/main_win.cpp resources/quellix-detect.rc)
+add_executable(quellix-detect-test WIN32 ${program_entry} resources/quellix-detect.rc)
 target_compile_definitions(quellix-detect-test PRIVATE QD_HIGH_CONTRAST_FROM_ENVIRONMENT)
 target_link_libraries(quellix-detect-test PRIVATE qd_win32)
 if(MINGW)
@@ -47,7 +47,6 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(QD_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 add_subdirectory(${QD_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-file(GLOB win_tests CONFIGURE_DEPENDS tests/win/*.cpp)
 add_executable(windows_tests ${unit_tests} ${win_tests} tests/win/window_icon.rc)
 set_source_files_properties(tests/win/window_icon.rc PROPERTIES INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/resources
   OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/quellix-detect.ico)
@@ -57,8 +56,7 @@ if(MINGW)
 endif()
 
 # Small Windows programs used by the tests and the benchmarks.
-file(GLOB tool_sources CONFIGURE_DEPENDS tests/tools/*.cpp tools/*.cpp)
-foreach(src ${tool_sources})
+foreach(src ${windows_tools})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE qd_win32)

@@ -12,6 +12,8 @@
 #include "checks/storage_win.h"
 #include "checks/wide_win.h"
 
+using namespace qd::checks;
+
 namespace {
 
 double now_ms()

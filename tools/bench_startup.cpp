@@ -32,6 +32,8 @@
 #include "checks/owned_win.h"
 #include "checks/wide_win.h"
 
+using namespace qd::checks;
+
 namespace {
 
 constexpr int last_row_value_id = 125;

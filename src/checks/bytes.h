@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+namespace qd::checks {
+
 // The unsigned value of `width` bytes (at most 4) at `offset`, least
 // significant first. The caller has checked that they lie inside `bytes`.
 inline std::uint32_t read_le(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t width)
@@ -20,3 +22,5 @@ inline void write_le(std::span<std::uint8_t> bytes, std::size_t offset, std::uin
 {
     for (std::size_t i = 0; i < width; ++i) bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
+
+}  // namespace qd::checks

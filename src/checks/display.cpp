@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace qd::checks {
+
 namespace {
 
 constexpr std::uint32_t min_width = 320;
@@ -64,3 +66,5 @@ std::optional<std::uint32_t> max_refresh(const std::vector<DisplayInfo>& display
         if (const auto rate = display_max_refresh(displays[i])) keep_highest(best, *rate);
     return best;
 }
+
+}  // namespace qd::checks

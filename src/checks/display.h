@@ -6,6 +6,8 @@
 
 #include "checks/scan_types.h"
 
+namespace qd::checks {
+
 struct DisplayMode {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
@@ -42,3 +44,5 @@ std::optional<std::uint32_t> display_max_refresh(const DisplayInfo& info);
 
 // The highest display_max_refresh over all displays.
 std::optional<std::uint32_t> max_refresh(const std::vector<DisplayInfo>& displays);
+
+}  // namespace qd::checks

@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <string>
 
+namespace qd::checks {
+
 namespace {
 
 static_assert(sizeof(DEVMODEW) == 220 && sizeof(DISPLAY_DEVICEW) == 840);
@@ -59,3 +61,5 @@ DisplayProbe probe_display(const DisplayApi& api)
     probe.refresh_hz = row.refresh_hz;
     return probe;
 }
+
+}  // namespace qd::checks

@@ -6,6 +6,8 @@
 #include "checks/display.h"
 #include "checks/platform_win.h"
 
+namespace qd::checks {
+
 struct DisplayApi {
     // EnumDisplayDevicesW(nullptr, index, device, 0): the display devices in order.
     std::function<BOOL(DWORD index, DISPLAY_DEVICEW* device)> enum_devices = [](DWORD index, DISPLAY_DEVICEW* device) {
@@ -18,3 +20,5 @@ struct DisplayApi {
 // Every display attached to the desktop with its current mode and its modes;
 // when none can be read, the display of the calling thread.
 DisplayProbe probe_display(const DisplayApi& api = {});
+
+}  // namespace qd::checks

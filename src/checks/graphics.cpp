@@ -5,6 +5,8 @@
 
 #include "checks/text.h"
 
+namespace qd::checks {
+
 namespace {
 
 constexpr std::uint32_t microsoft_vendor = 0x1414;  // the Basic Render Driver and other software adapters
@@ -111,3 +113,5 @@ std::optional<std::string> find_driver_date(const std::optional<std::string>& gr
     }
     return std::nullopt;
 }
+
+}  // namespace qd::checks

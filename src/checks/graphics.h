@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace qd::checks {
+
 // One adapter as DXGI describes it.
 struct AdapterInfo {
     std::string description;
@@ -45,3 +47,5 @@ std::optional<std::string> find_driver_date(const std::optional<std::string>& gr
                                             const RegistryTextReader& read_text);
 
 std::optional<std::string> probe_driver_date(const std::optional<std::string>& graphics_name);
+
+}  // namespace qd::checks

@@ -7,6 +7,8 @@
 #include "checks/system_dll_win.h"
 #include "checks/wide_win.h"
 
+namespace qd::checks {
+
 namespace {
 
 std::vector<AdapterInfo> enumerate_adapters(const GraphicsApi& api)
@@ -59,3 +61,5 @@ std::optional<std::string> probe_driver_date(const std::optional<std::string>& g
         return read_registry_text(HKEY_LOCAL_MACHINE, subkey, value_name);
     });
 }
+
+}  // namespace qd::checks

@@ -8,6 +8,8 @@
 
 #include <dxgi.h>
 
+namespace qd::checks {
+
 // Adapter `index` of DXGI's list (EnumAdapters1, then GetDesc1): S_OK with
 // `desc` filled, DXGI_ERROR_NOT_FOUND past the end of the list, any other
 // failure for an adapter that cannot be described.
@@ -23,3 +25,5 @@ struct GraphicsApi {
 
 // The name of the adapter that represents the machine, from every adapter DXGI lists.
 std::optional<std::string> probe_graphics(const GraphicsApi& api = {});
+
+}  // namespace qd::checks

@@ -5,6 +5,8 @@
 
 #include "checks/bytes.h"
 
+namespace qd::checks {
+
 namespace {
 
 constexpr std::uint32_t max_memory_gib = 4096;
@@ -85,3 +87,5 @@ MemorySpeeds memory_speeds_from_smbios(std::span<const std::uint8_t> buffer, std
     }
     return {};
 }
+
+}  // namespace qd::checks

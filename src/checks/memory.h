@@ -4,6 +4,8 @@
 #include <optional>
 #include <span>
 
+namespace qd::checks {
+
 struct MemorySpeeds {
     std::optional<std::uint32_t> rated;
     std::optional<std::uint32_t> configured;
@@ -22,3 +24,5 @@ inline constexpr std::uint32_t smbios_max_bytes = 1048576;
 // allocated for the table, `got` the bytes the firmware call says it wrote;
 // every read stays inside both.
 MemorySpeeds memory_speeds_from_smbios(std::span<const std::uint8_t> buffer, std::uint32_t got);
+
+}  // namespace qd::checks

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace qd::checks {
+
 std::optional<std::uint32_t> probe_memory_size(const MemoryApi& api)
 {
     // The memory in the slots first; what the system can use is a little less
@@ -25,3 +27,5 @@ MemorySpeeds probe_memory_speeds(const MemoryApi& api)
     const UINT got = api.firmware_table(smbios_provider, 0, buffer.data(), size);
     return memory_speeds_from_smbios(buffer, got);
 }
+
+}  // namespace qd::checks

@@ -6,6 +6,8 @@
 #include "checks/memory.h"
 #include "checks/platform_win.h"
 
+namespace qd::checks {
+
 struct MemoryApi {
     // GetPhysicallyInstalledSystemMemory: the KiB in the memory slots.
     std::function<BOOL(ULONGLONG* kib)> installed_kib = GetPhysicallyInstalledSystemMemory;
@@ -21,3 +23,5 @@ struct MemoryApi {
 std::optional<std::uint32_t> probe_memory_size(const MemoryApi& api = {});
 // The speeds of the first populated memory device in the SMBIOS table.
 MemorySpeeds probe_memory_speeds(const MemoryApi& api = {});
+
+}  // namespace qd::checks

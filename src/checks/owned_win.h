@@ -5,6 +5,8 @@
 
 #include "checks/platform_win.h"
 
+namespace qd::checks {
+
 // Owns one Win32 resource. Traits give the type, its empty value and its release.
 // Copies are deleted (a copy would release twice); moves hand the resource over.
 template <typename Traits>
@@ -114,3 +116,5 @@ private:
     HDC dc_;
     HGDIOBJ previous_;
 };
+
+}  // namespace qd::checks

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace qd::checks {
+
 std::optional<std::int64_t> pacing_wait_ns(std::int64_t now_ns, std::int64_t last_post_ns)
 {
     if (now_ns <= last_post_ns) return row_spacing_ns;
@@ -20,3 +22,5 @@ std::uint32_t sleep_ms_for(std::int64_t ns)
     if (ms >= longest_sleep_ms) return longest_sleep_ms;
     return static_cast<std::uint32_t>(ms);
 }
+
+}  // namespace qd::checks

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace qd::checks {
+
 inline constexpr std::int64_t row_spacing_ns = 180'000'000;
 
 // How long to sleep before the next row post, given monotonic times in ns.
@@ -18,3 +20,5 @@ inline constexpr std::uint32_t longest_sleep_ms = 0xFFFFFFFE;
 // Sleep() length for a wait of `ns`: a part of a millisecond counts as a whole
 // one; a wait beyond longest_sleep_ms is cut to it.
 std::uint32_t sleep_ms_for(std::int64_t ns);
+
+}  // namespace qd::checks

@@ -4,9 +4,13 @@
 #include <string>
 #include <string_view>
 
+namespace qd::checks {
+
 // The name as the registry stores it ("  Acme(R) Core(TM)  i7   "), cleaned up:
 // white space collapsed to single blanks, case kept. Nothing left gives absent.
 std::optional<std::string> processor_name_from(std::string_view stored);
 
 // ProcessorNameString of the first processor, cleaned up.
 std::optional<std::string> probe_processor();
+
+}  // namespace qd::checks

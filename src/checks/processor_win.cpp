@@ -3,6 +3,8 @@
 #include "checks/platform_win.h"
 #include "checks/registry.h"
 
+namespace qd::checks {
+
 std::optional<std::string> probe_processor()
 {
     // 256 units: a longer name does not fit and makes the read fail.
@@ -11,3 +13,5 @@ std::optional<std::string> probe_processor()
     if (!stored) return std::nullopt;
     return processor_name_from(*stored);
 }
+
+}  // namespace qd::checks

@@ -7,8 +7,12 @@
 #include <string>
 #include <string_view>
 
+// The platform's own key type, declared as <windows.h> declares it.
 struct HKEY__;
-using RegistryRoot = HKEY__*;
+
+namespace qd::checks {
+
+using RegistryRoot = ::HKEY__*;
 
 // A REG_SZ value of at most 1023 characters, as UTF-8. Anything else reads as absent.
 std::optional<std::string> read_registry_text(RegistryRoot root, std::string_view subkey, std::string_view value_name);
@@ -19,3 +23,5 @@ std::optional<std::string> read_registry_text(RegistryRoot root, std::string_vie
 // A REG_DWORD value. A value of another type or size reads as absent.
 std::optional<std::uint32_t> read_registry_dword(RegistryRoot root, std::string_view subkey,
                                                  std::string_view value_name);
+
+}  // namespace qd::checks

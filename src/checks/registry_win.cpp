@@ -2,6 +2,8 @@
 
 #include "checks/wide_win.h"
 
+namespace qd::checks {
+
 std::optional<std::string> read_registry_text(RegistryRoot root, std::string_view subkey, std::string_view value_name)
 {
     return read_registry_text(root, subkey, value_name, 1024);
@@ -32,3 +34,5 @@ std::optional<std::uint32_t> read_registry_dword(RegistryRoot root, std::string_
     if (size != sizeof(value)) return std::nullopt;
     return value;
 }
+
+}  // namespace qd::checks

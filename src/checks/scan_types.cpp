@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace qd::checks {
+
 RowMessage processor_row(std::optional<std::string> processor_name)
 {
     return {RowPayload(std::in_place_index<0>, std::move(processor_name))};
@@ -44,3 +46,5 @@ void take_row(ScanReport& report, RowMessage&& row)
     case RowKind::WindowsSettings: report.settings = std::move(std::get<5>(p)); break;
     }
 }
+
+}  // namespace qd::checks

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <variant>
 
+namespace qd::checks {
+
 // A Windows setting that is off, on, or could not be read (or held an unlisted value).
 enum class TriState : std::uint8_t { Off = 0, On = 1, Absent = 2 };
 
@@ -93,3 +95,5 @@ void take_row(ScanReport& report, RowMessage&& row);
 // WM_APP+1 carries an owned RowMessage in lParam.
 inline constexpr unsigned wm_scan_row = 0x8001;
 inline constexpr unsigned wm_scan_finished = 0x8002;
+
+}  // namespace qd::checks

@@ -11,6 +11,8 @@
 #include "checks/settings.h"
 #include "checks/storage_win.h"
 
+namespace qd::checks {
+
 namespace {
 
 // Sleeps `ns` on a high-resolution waitable timer; false when the timer
@@ -96,3 +98,5 @@ UniqueHandle start_scan_worker(HWND window)
     if (!thread) RaiseFailFastException(nullptr, nullptr, 0);
     return thread;
 }
+
+}  // namespace qd::checks

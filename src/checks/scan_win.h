@@ -10,12 +10,10 @@
 #include "checks/owned_win.h"
 #include "checks/scan_types.h"
 
+namespace qd::checks {
+
 static_assert(wm_scan_row == WM_APP + 1);
 static_assert(wm_scan_finished == WM_APP + 2);
-
-#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
-#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
-#endif
 
 // The monotonic clock the pacing reads, in nanoseconds.
 std::int64_t monotonic_ns();
@@ -56,3 +54,5 @@ inline std::unique_ptr<RowMessage> take_row_message(LPARAM lparam)
 {
     return std::unique_ptr<RowMessage>(reinterpret_cast<RowMessage*>(lparam));
 }
+
+}  // namespace qd::checks

@@ -2,6 +2,8 @@
 
 #include "checks/text.h"
 
+namespace qd::checks {
+
 namespace {
 
 struct CodeByGuid {
@@ -158,3 +160,5 @@ std::optional<std::uint32_t> os_build_number(std::int32_t status, std::uint32_t 
     if (status < 0 || build_number == 0) return std::nullopt;
     return build_number;
 }
+
+}  // namespace qd::checks

@@ -12,6 +12,8 @@
 #include "checks/display.h"
 #include "checks/scan_types.h"
 
+namespace qd::checks {
+
 // Runs the settings probes in order: memory speeds, power plan, power mode,
 // Game Mode, GPU scheduling, game capture, memory integrity, windowed
 // optimisations, mouse acceleration, highest refresh rate, free space,
@@ -92,3 +94,5 @@ TriState on_battery_state(const std::optional<PowerStatus>& status);
 
 // dwBuildNumber when RtlGetVersion succeeded (status >= 0) and it is not 0.
 std::optional<std::uint32_t> os_build_number(std::int32_t status, std::uint32_t build_number);
+
+}  // namespace qd::checks

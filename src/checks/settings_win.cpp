@@ -6,6 +6,8 @@
 #include "checks/registry.h"
 #include "checks/system_dll_win.h"
 
+namespace qd::checks {
+
 namespace {
 
 HKEY hive_key(RegistryHive hive) { return hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
@@ -101,3 +103,5 @@ SettingsSnapshot scan_settings(const std::optional<std::string>& graphics_name,
     s.os_build = read_os_build();
     return s;
 }
+
+}  // namespace qd::checks

@@ -7,6 +7,8 @@
 #include "checks/platform_win.h"
 #include "checks/settings.h"
 
+namespace qd::checks {
+
 // PowerGetActiveScheme(nullptr, scheme) of System32's powrprof.dll:
 // ERROR_SUCCESS with a GUID the caller frees with LocalFree, else an error code.
 DWORD system_active_scheme(GUID** scheme);
@@ -21,3 +23,5 @@ struct PowerApi {
 std::optional<Guid> read_active_scheme(const PowerApi& api = {});
 // The line and battery bytes of the power status; absent when the call fails.
 std::optional<PowerStatus> read_power_status(const PowerApi& api = {});
+
+}  // namespace qd::checks

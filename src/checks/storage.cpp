@@ -5,6 +5,8 @@
 #include "checks/bytes.h"
 #include "checks/text.h"
 
+namespace qd::checks {
+
 namespace {
 
 constexpr std::array<std::uint32_t, 5> excluded_bus_types = {
@@ -66,3 +68,5 @@ std::optional<std::string_view> classify_storage(const std::vector<DriveInfo>& d
     if (best == 0) return std::nullopt;
     return kinds[static_cast<std::size_t>(best)];
 }
+
+}  // namespace qd::checks

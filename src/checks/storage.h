@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace qd::checks {
+
 // One drive that answered the device query.
 struct DriveInfo {
     std::uint32_t bus_type = 0;     // STORAGE_BUS_TYPE
@@ -44,3 +46,5 @@ std::uint8_t seek_penalty_from_reply(bool ok, const SeekPenaltyReply& reply, std
 // seek penalty, else "hdd" when one has; USB, SD, MMC and virtual disks do not
 // count. Looks at the first max_physical_drives drives.
 std::optional<std::string_view> classify_storage(const std::vector<DriveInfo>& drives);
+
+}  // namespace qd::checks

@@ -5,6 +5,8 @@
 #include "checks/owned_win.h"
 #include "checks/wide_win.h"
 
+namespace qd::checks {
+
 namespace {
 
 // The byte layouts the portable part decodes.
@@ -52,3 +54,5 @@ std::optional<std::string_view> probe_storage(const StorageApi& api)
         if (const auto drive = read_drive(api, n)) drives.push_back(*drive);
     return classify_storage(drives);
 }
+
+}  // namespace qd::checks

@@ -6,6 +6,8 @@
 #include "checks/platform_win.h"
 #include "checks/storage.h"
 
+namespace qd::checks {
+
 struct StorageApi {
     // CreateFileW of "\\.\PhysicalDriveN" for queries only: INVALID_HANDLE_VALUE when it fails.
     std::function<HANDLE(const wchar_t* path)> open_drive = [](const wchar_t* path) {
@@ -21,3 +23,5 @@ struct StorageApi {
 // Asks every PhysicalDriveN (N below max_physical_drives, gaps allowed) for its
 // bus type and seek penalty and classifies the drives that answered.
 std::optional<std::string_view> probe_storage(const StorageApi& api = {});
+
+}  // namespace qd::checks

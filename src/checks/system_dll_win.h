@@ -6,6 +6,8 @@
 
 #include <type_traits>
 
+namespace qd::checks {
+
 // The System32 copy of the DLL `name` (e.g. L"dxgi.dll"), loaded on first use
 // and kept for the life of the process (a later load only counts a reference;
 // the program never unloads it); null when it cannot be loaded.
@@ -28,3 +30,5 @@ Fn system_function(const wchar_t* dll, const char* function)
     // FARPROC is a function pointer of another type: go through a plain one.
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(found));
 }
+
+}  // namespace qd::checks

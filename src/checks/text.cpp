@@ -2,6 +2,8 @@
 
 #include "checks/unicode.h"
 
+namespace qd::checks {
+
 namespace {
 
 constexpr char32_t replacement = 0xFFFD;
@@ -226,3 +228,5 @@ std::string decimal(std::uint64_t value)
     while (n > 0) out += buf[--n];
     return out;
 }
+
+}  // namespace qd::checks

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace qd::checks {
+
 // UTF-16 units up to the first NUL or `capacity` units, whichever comes first,
 // decoded to UTF-8. Unpaired surrogates become U+FFFD.
 std::string wide_to_text(const char16_t* units, std::size_t capacity);
@@ -42,3 +44,5 @@ std::optional<std::uint32_t> parse_u32(std::string_view text);
 
 // Decimal writing, no sign, no separators.
 std::string decimal(std::uint64_t value);
+
+}  // namespace qd::checks

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <iterator>
 
+namespace qd::checks {
+
 #include "unicode_tables.inc"
 
 namespace {
@@ -101,3 +103,5 @@ std::u32string lower_case(std::u32string_view text)
     }
     return out;
 }
+
+}  // namespace qd::checks

@@ -7,6 +7,8 @@
 #include "checks/platform_win.h"
 #include "checks/text.h"
 
+namespace qd::checks {
+
 // UTF-8 to NUL-terminated UTF-16 for a Windows call.
 inline std::wstring to_wide(std::string_view text)
 {
@@ -23,3 +25,5 @@ inline std::string from_wide(const wchar_t* units, std::size_t capacity)
     const std::u16string u(units, units + n);
     return wide_to_text(u.data(), u.size());
 }
+
+}  // namespace qd::checks

@@ -2,6 +2,8 @@
 
 #include "gui/window_ids.h"
 
+namespace qd::gui {
+
 ColorScheme color_scheme(bool high_contrast, const SystemColors& system)
 {
     if (!high_contrast) return dark_scheme;
@@ -72,3 +74,5 @@ std::uint32_t mark_color(const ColorScheme& scheme, RowMark mark)
     }
     return scheme.mark_pending;
 }
+
+}  // namespace qd::gui

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace qd::gui {
+
 // COLORREF values, 0x00BBGGRR.
 namespace palette {
 inline constexpr std::uint32_t window = 0x001C1C1C;
@@ -122,3 +124,5 @@ ButtonColors button_colors(const ColorScheme& scheme, int id, bool pressed);
 enum class RowMark : std::uint8_t { Pending, Found, Missing };
 RowMark row_mark(std::intptr_t value_role);
 std::uint32_t mark_color(const ColorScheme& scheme, RowMark mark);
+
+}  // namespace qd::gui

@@ -9,6 +9,8 @@
 #include "gui/window_ids.h"
 #include "gui/window_win.h"
 
+namespace qd::gui {
+
 namespace {
 
 constexpr DWORD child_style = WS_CHILD | WS_VISIBLE;
@@ -19,8 +21,8 @@ constexpr DWORD link_box_style = ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP;
 void create_control(HWND window, int id, const wchar_t* control_class, DWORD style, std::string_view text,
                     ColorRole role)
 {
-    HWND control = CreateWindowExW(0, control_class, to_wide(text).c_str(), child_style | style, 0, 0, 0, 0, window,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    HWND control = CreateWindowExW(0, control_class, checks::to_wide(text).c_str(), child_style | style, 0, 0, 0, 0,
+                                   window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     if (control != nullptr) SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(role));
 }
 
@@ -28,7 +30,7 @@ void create_controls(HWND window)
 {
     create_control(window, control_id::header, L"STATIC", row_static_style, phase_view(scanning_phase()).header,
                    ColorRole::Plain);
-    for (int row = 0; row < row_count; ++row) {
+    for (int row = 0; row < checks::row_count; ++row) {
         create_control(window, control_id::first_label + row, L"STATIC", row_static_style, row_labels[row],
                        ColorRole::RowLabel);
         create_control(window, control_id::first_value + row, L"STATIC", row_static_style, pending_value_text,
@@ -48,7 +50,7 @@ void create_controls(HWND window)
 
 void set_control_text(HWND window, int id, std::string_view text)
 {
-    if (HWND control = GetDlgItem(window, id)) SetWindowTextW(control, to_wide(text).c_str());
+    if (HWND control = GetDlgItem(window, id)) SetWindowTextW(control, checks::to_wide(text).c_str());
 }
 
 void show_control(HWND window, int id, bool shown)
@@ -121,7 +123,7 @@ void relayout(WindowState& state)
     const ControlLayout layout = control_layout(state.dpi, view.link_box_shown, button2_shown);
 
     place(window, control_id::header, layout.header);
-    for (int row = 0; row < row_count; ++row) {
+    for (int row = 0; row < checks::row_count; ++row) {
         place(window, control_id::first_label + row, layout.labels[row]);
         place(window, control_id::first_value + row, layout.values[row]);
     }
@@ -179,3 +181,5 @@ void focus_default_button(HWND window)
     const int id = control_visible(window, control_id::primary) ? control_id::primary : control_id::secondary;
     if (HWND button = GetDlgItem(window, id)) SetFocus(button);
 }
+
+}  // namespace qd::gui

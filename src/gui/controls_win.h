@@ -10,6 +10,8 @@
 #include "gui/phases.h"
 #include "gui/window_state_win.h"
 
+namespace qd::gui {
+
 inline constexpr const wchar_t* main_window_class = L"QuellixDetectWindow";
 inline constexpr const wchar_t* main_window_title = L"Quellix Detect";
 // No sizing border and no maximise box.
@@ -38,3 +40,5 @@ bool control_visible(HWND window, int id);
 
 // Button 1 when it is visible, else button 2.
 void focus_default_button(HWND window);
+
+}  // namespace qd::gui

@@ -4,12 +4,14 @@
 #include "gui/layout.h"
 #include "gui/window_ids.h"
 
+namespace qd::gui {
+
 namespace {
 
-UniqueFont make_font(int height, int weight)
+checks::UniqueFont make_font(int height, int weight)
 {
-    return UniqueFont(CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI"));
+    return checks::UniqueFont(CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI"));
 }
 
 void send_to_control(HWND window, int id, UINT message, WPARAM wparam, LPARAM lparam)
@@ -17,17 +19,17 @@ void send_to_control(HWND window, int id, UINT message, WPARAM wparam, LPARAM lp
     if (HWND control = GetDlgItem(window, id)) SendMessageW(control, message, wparam, lparam);
 }
 
-void set_font(HWND window, int id, const UniqueFont& font)
+void set_font(HWND window, int id, const checks::UniqueFont& font)
 {
     send_to_control(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
 }
 
 // Icons loaded at a chosen size are not shared: the window's owner destroys
 // them, here when they are replaced and otherwise with the WindowIcons.
-void set_icon(HWND window, HMODULE module, WPARAM kind, int metric, std::uint32_t dpi, UniqueIcon& owned)
+void set_icon(HWND window, HMODULE module, WPARAM kind, int metric, std::uint32_t dpi, checks::UniqueIcon& owned)
 {
     const int size = GetSystemMetricsForDpi(metric, dpi);
-    UniqueIcon icon(
+    checks::UniqueIcon icon(
         static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     if (!icon) return;
     SendMessageW(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon.get()));
@@ -50,7 +52,7 @@ FontSet create_font_set(std::uint32_t dpi)
 void apply_fonts(HWND window, const FontSet& fonts, std::uint32_t dpi)
 {
     set_font(window, control_id::header, fonts.title_font);
-    for (int row = 0; row < row_count; ++row) {
+    for (int row = 0; row < checks::row_count; ++row) {
         set_font(window, control_id::first_label + row, fonts.body_font);
         set_font(window, control_id::first_value + row, fonts.strong_font);
     }
@@ -72,3 +74,5 @@ void apply_icons(HWND window, WindowIcons& icons, std::uint32_t dpi)
     set_icon(window, module, ICON_SMALL, SM_CXSMICON, dpi, icons.small_icon);
     set_icon(window, module, ICON_BIG, SM_CXICON, dpi, icons.big_icon);
 }
+
+}  // namespace qd::gui

@@ -8,12 +8,14 @@
 #include "link/browser_win.h"
 #include "link/report_link.h"
 
+namespace qd::gui {
+
 namespace {
 
 void open_link(HWND window)
 {
     std::string link;
-    BrowserOpen browser_open = nullptr;
+    link::BrowserOpen browser_open = nullptr;
     bool short_form = false;
     {
         StateGuard state;
@@ -22,7 +24,7 @@ void open_link(HWND window)
         if (!state || state->opening) return;
         KillTimer(window, countdown_timer);  // no tick while the shell runs; the next phase decides again
         short_form = open_link_short_form(state->phase);
-        state->link = build_report_link(state->report, short_form);
+        state->link = link::build_report_link(state->report, short_form);
         link = state->link;
         browser_open = state->browser_open;
         state->opening = true;
@@ -50,7 +52,7 @@ void copy_link(HWND window)
         if (!state) return;
         link = state->link;
     }
-    if (!copy_to_clipboard(window, link)) return;
+    if (!link::copy_to_clipboard(window, link)) return;
 
     StateGuard state;
     if (!state) return;
@@ -69,3 +71,5 @@ void hand_off(HWND window, HandOffAction action)
     case HandOffAction::None: return;
     }
 }
+
+}  // namespace qd::gui

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace qd::gui {
+
 namespace {
 
 int saturate(std::int64_t value)
@@ -183,3 +185,5 @@ Point centred_window_position(const Rect& work, int outer_width, int outer_heigh
     const std::int64_t free_y = std::max<std::int64_t>(0, std::int64_t{work.bottom} - work.top - outer_height) / 2;
     return {saturate(work.left + free_x), saturate(work.top + free_y)};
 }
+
+}  // namespace qd::gui

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+namespace qd::gui {
+
 struct Rect {
     int left = 0;
     int top = 0;
@@ -107,3 +109,5 @@ ButtonGeometry button_geometry(std::uint32_t dpi, const Rect& item);
 // the work area, and the centred position once the final size is known.
 Point initial_window_position(const Rect& work);
 Point centred_window_position(const Rect& work, int outer_width, int outer_height);
+
+}  // namespace qd::gui

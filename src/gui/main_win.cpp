@@ -14,6 +14,8 @@
 #include "gui/window_state_win.h"
 #include "gui/window_win.h"
 
+namespace qd::gui {
+
 namespace {
 
 // The work area of the monitor under the pointer; 1024 x 768 at the origin
@@ -100,7 +102,7 @@ void run()
     SetForegroundWindow(window);
     focus_default_button(window);
 
-    const UniqueHandle worker = start_scan_worker(window);
+    const checks::UniqueHandle worker = checks::start_scan_worker(window);
     run_message_loop(window);
 
     take_out_window_state();  // releases the state and its fonts; the brushes go with the thread
@@ -133,6 +135,8 @@ void take_high_contrast_from_environment()
 }  // namespace
 #endif
 
+}  // namespace qd::gui
+
 #if defined(__GLIBCXX__)
 // A GUI program has no console for libstdc++'s verbose terminate handler to
 // print to, and that handler links in the whole C++ demangler (a quarter of
@@ -149,8 +153,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // folder the exe was downloaded to. The exe's own imports are all KnownDLLs.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 #if defined(QD_HIGH_CONTRAST_FROM_ENVIRONMENT)
-    take_high_contrast_from_environment();
+    qd::gui::take_high_contrast_from_environment();
 #endif
-    run();
+    qd::gui::run();
     return 0;
 }

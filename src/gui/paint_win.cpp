@@ -12,6 +12,8 @@
 #include "gui/theme_win.h"
 #include "gui/window_ids.h"
 
+namespace qd::gui {
+
 namespace {
 
 class PaintGuard {
@@ -64,8 +66,8 @@ void draw_row_mark(HDC dc, const ColorScheme& scheme, const RowMarkGeometry& g, 
 {
     const bool pending = mark == RowMark::Pending;
     const std::uint32_t colour = mark_color(scheme, mark);
-    const UniquePen pen(CreatePen(PS_SOLID, pending ? g.circle_pen_width : g.mark_pen_width, colorref(colour)));
-    const SelectGuard use_pen(dc, pen.get());
+    const checks::UniquePen pen(CreatePen(PS_SOLID, pending ? g.circle_pen_width : g.mark_pen_width, colorref(colour)));
+    const checks::SelectGuard use_pen(dc, pen.get());
     switch (mark) {
     case RowMark::Found: polyline(dc, g.check); break;
     case RowMark::Missing: polyline(dc, g.dash); break;
@@ -90,8 +92,8 @@ void draw_main_window(HDC dc, HWND window)
         if (link_shown) outline(dc, m.link_rect, line_width(dpi), separator_brush());
     }
 
-    const SelectGuard hollow(dc, GetStockObject(NULL_BRUSH));
-    for (int row = 0; row < row_count; ++row) {
+    const checks::SelectGuard hollow(dc, GetStockObject(NULL_BRUSH));
+    for (int row = 0; row < checks::row_count; ++row) {
         const LONG_PTR role = color_role_of(GetDlgItem(window, control_id::first_value + row));
         draw_row_mark(dc, scheme, row_mark_geometry(dpi, m, row), row_mark(role));
     }
@@ -122,24 +124,24 @@ LRESULT draw_button(const DRAWITEMSTRUCT& item)
     FillRect(dc, &item.rcItem, window_brush());
 
     if ((item.itemState & ODS_FOCUS) != 0) {
-        const UniquePen ring(CreatePen(PS_SOLID, g.focus_pen_width, colorref(scheme.focus_ring)));
-        const SelectGuard hollow(dc, GetStockObject(NULL_BRUSH));
-        const SelectGuard use_pen(dc, ring.get());
+        const checks::UniquePen ring(CreatePen(PS_SOLID, g.focus_pen_width, colorref(scheme.focus_ring)));
+        const checks::SelectGuard hollow(dc, GetStockObject(NULL_BRUSH));
+        const checks::SelectGuard use_pen(dc, ring.get());
         RoundRect(dc, g.focus_ring.left, g.focus_ring.top, g.focus_ring.right, g.focus_ring.bottom, g.focus_corner,
                   g.focus_corner);
     }
     {
-        const UniqueBrush body(CreateSolidBrush(colorref(colours.fill)));
+        const checks::UniqueBrush body(CreateSolidBrush(colorref(colours.fill)));
         // An outline, where the scheme has one, is drawn inside the body's edge.
-        const UniquePen edge(colours.outline ? CreatePen(PS_INSIDEFRAME, line_width(dpi), colorref(*colours.outline))
-                                             : nullptr);
-        const SelectGuard use_brush(dc, body.get());
-        const SelectGuard use_pen(dc, edge ? static_cast<HGDIOBJ>(edge.get()) : GetStockObject(NULL_PEN));
+        const checks::UniquePen edge(
+            colours.outline ? CreatePen(PS_INSIDEFRAME, line_width(dpi), colorref(*colours.outline)) : nullptr);
+        const checks::SelectGuard use_brush(dc, body.get());
+        const checks::SelectGuard use_pen(dc, edge ? static_cast<HGDIOBJ>(edge.get()) : GetStockObject(NULL_PEN));
         RoundRect(dc, g.body.left, g.body.top, g.body.right, g.body.bottom, g.body_corner, g.body_corner);
     }
     {
         HFONT font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
-        const SelectGuard use_font(dc, font);
+        const checks::SelectGuard use_font(dc, font);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, colorref(colours.caption));
         RECT text_rect = item.rcItem;
@@ -155,3 +157,5 @@ LRESULT control_colors(HDC dc, HWND control)
     SetBkColor(dc, colorref(colours.background));
     return reinterpret_cast<LRESULT>(brush_of(colours.brush));
 }
+
+}  // namespace qd::gui

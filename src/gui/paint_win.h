@@ -3,6 +3,10 @@
 #pragma once
 #include "checks/platform_win.h"
 
+namespace qd::gui {
+
 void paint_main_window(HWND window);
 LRESULT draw_button(const DRAWITEMSTRUCT& item);
 LRESULT control_colors(HDC dc, HWND control);
+
+}  // namespace qd::gui

@@ -6,6 +6,8 @@
 #include "gui/window_ids.h"
 #include "link/report_link.h"
 
+namespace qd::gui {
+
 namespace {
 
 // UTF-8 spellings. Kept as separate literals: a hex escape followed by a letter
@@ -70,7 +72,10 @@ UiPhase opened_phase(bool nothing_found, std::uint32_t seconds)
 
 UiPhase open_failed_phase(bool copied) { return {UiState::OpenFailed, false, 0, copied}; }
 
-std::string countdown_text(std::uint32_t seconds) { return joined({"Closing in ", decimal(seconds), ellipsis}); }
+std::string countdown_text(std::uint32_t seconds)
+{
+    return joined({"Closing in ", checks::decimal(seconds), ellipsis});
+}
 
 PhaseView phase_view(const UiPhase& phase)
 {
@@ -86,7 +91,7 @@ PhaseView phase_view(const UiPhase& phase)
         break;
     case UiState::OpenCountdown:
         view.header = header;
-        view.message = joined({"Opening Quellix in your browser in ", decimal(phase.seconds), ellipsis});
+        view.message = joined({"Opening Quellix in your browser in ", checks::decimal(phase.seconds), ellipsis});
         view.primary_caption = caption_open_now;
         view.primary_action = HandOffAction::OpenLink;
         view.secondary_caption = caption_cancel;
@@ -102,7 +107,7 @@ PhaseView phase_view(const UiPhase& phase)
         break;
     case UiState::Opened:
         view.header = header;
-        view.message = joined({"Opened ", site_host(), spaced_dash,
+        view.message = joined({"Opened ", link::site_host(), spaced_dash,
                                phase.nothing_found ? "pick your parts there. " : "your rig is ready. ",
                                countdown_text(phase.seconds)});
         view.primary_caption = caption_close;
@@ -125,48 +130,49 @@ PhaseView phase_view(const UiPhase& phase)
 std::string footnote_text()
 {
     return joined({"Reads hardware and Windows settings only. Changes nothing.\r\nSends nothing", spaced_dash,
-                   "it only opens ", site_host(), "."});
+                   "it only opens ", link::site_host(), "."});
 }
 
-RowText row_value_text(const ScanReport& report, RowKind row)
+RowText row_value_text(const checks::ScanReport& report, checks::RowKind row)
 {
     switch (row) {
-    case RowKind::Processor:
+    case checks::RowKind::Processor:
         if (report.processor_name) return {*report.processor_name, true};
         break;
-    case RowKind::GraphicsCard:
+    case checks::RowKind::GraphicsCard:
         if (report.graphics_name) return {*report.graphics_name, true};
         break;
-    case RowKind::Memory:
-        if (report.memory_gb) return {decimal(*report.memory_gb) + " GB", true};
+    case checks::RowKind::Memory:
+        if (report.memory_gb) return {checks::decimal(*report.memory_gb) + " GB", true};
         break;
-    case RowKind::Display: {
+    case checks::RowKind::Display: {
         // "1920 × 1080 @ 144 Hz", "1920 × 1080" or "144 Hz".
         const auto& size = report.display_size;
         const auto& rate = report.refresh_hz;
         if (size && rate)
-            return {joined({decimal(size->width), times_sign, decimal(size->height), " @ ", decimal(*rate), " Hz"}),
+            return {joined({checks::decimal(size->width), times_sign, checks::decimal(size->height), " @ ",
+                            checks::decimal(*rate), " Hz"}),
                     true};
-        if (size) return {joined({decimal(size->width), times_sign, decimal(size->height)}), true};
-        if (rate) return {decimal(*rate) + " Hz", true};
+        if (size) return {joined({checks::decimal(size->width), times_sign, checks::decimal(size->height)}), true};
+        if (rate) return {checks::decimal(*rate) + " Hz", true};
         break;
     }
-    case RowKind::Storage:
+    case checks::RowKind::Storage:
         // A code other than the three the storage probe gives is shown as not found.
         if (report.storage_kind == "nvme") return {"NVMe SSD", true};
         if (report.storage_kind == "ssd") return {"SSD", true};
         if (report.storage_kind == "hdd") return {"Hard drive (HDD)", true};
         break;
-    case RowKind::WindowsSettings: {
-        const std::size_t count = settings_query_pairs(report.settings).size();
-        if (count > 0) return {decimal(count) + " checked", true};
+    case checks::RowKind::WindowsSettings: {
+        const std::size_t count = link::settings_query_pairs(report.settings).size();
+        if (count > 0) return {checks::decimal(count) + " checked", true};
         break;
     }
     }
     return {std::string(not_found_text), false};
 }
 
-bool nothing_found(const ScanReport& report)
+bool nothing_found(const checks::ScanReport& report)
 {
     // Storage and the settings do not count: without any of these five the
     // report link could carry nothing about the machine.
@@ -174,7 +180,7 @@ bool nothing_found(const ScanReport& report)
            !report.refresh_hz;
 }
 
-UiPhase phase_after_scan(const ScanReport& report) { return open_countdown_phase(nothing_found(report), 3); }
+UiPhase phase_after_scan(const checks::ScanReport& report) { return open_countdown_phase(nothing_found(report), 3); }
 
 TickDecision on_tick(const UiPhase& phase)
 {
@@ -226,3 +232,5 @@ UiPhase phase_after_cancel(const UiPhase& phase)
 }
 
 bool timer_runs_in(const UiPhase& phase) { return counts_down(phase.state); }
+
+}  // namespace qd::gui

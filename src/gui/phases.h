@@ -7,6 +7,8 @@
 
 #include "checks/scan_types.h"
 
+namespace qd::gui {
+
 enum class UiState : std::uint8_t { Scanning, OpenCountdown, NotOpened, Opened, OpenFailed };
 
 // A tagged phase. nothing_found and seconds belong to OpenCountdown, NotOpened
@@ -44,8 +46,8 @@ std::string countdown_text(std::uint32_t seconds);
 PhaseView phase_view(const UiPhase& phase);
 
 // The texts of the window that no phase changes.
-inline constexpr std::string_view row_labels[row_count] = {"Processor", "Graphics card", "Memory",
-                                                           "Display",   "Storage",       "Windows settings"};
+inline constexpr std::string_view row_labels[checks::row_count] = {"Processor", "Graphics card", "Memory",
+                                                                   "Display",   "Storage",       "Windows settings"};
 inline constexpr std::string_view pending_value_text = "\xE2\x80\xA6";  // "…"
 inline constexpr std::string_view not_found_text = "not found";
 std::string footnote_text();
@@ -56,15 +58,15 @@ struct RowText {
     std::string text;
     bool found = false;
 };
-RowText row_value_text(const ScanReport& report, RowKind row);
+RowText row_value_text(const checks::ScanReport& report, checks::RowKind row);
 
 // True when the scan found no processor, graphics, memory, display size and refresh rate.
-bool nothing_found(const ScanReport& report);
+bool nothing_found(const checks::ScanReport& report);
 
 // ---- Event decisions ------------------------------------------------------
 
 // The phase the scan's end leads to: OpenCountdown(nothing_found, 3).
-UiPhase phase_after_scan(const ScanReport& report);
+UiPhase phase_after_scan(const checks::ScanReport& report);
 
 // What a tick of timer 1 does in a phase.
 enum class TickStep : std::uint8_t { Apply, OpenLink, Destroy };
@@ -95,3 +97,5 @@ UiPhase phase_after_cancel(const UiPhase& phase);
 
 // Whether timer 1 runs in a phase (started after applying it).
 bool timer_runs_in(const UiPhase& phase);
+
+}  // namespace qd::gui

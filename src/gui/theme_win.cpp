@@ -2,6 +2,8 @@
 
 #include "checks/owned_win.h"
 
+namespace qd::gui {
+
 namespace {
 
 // A test's answer; null: the system's. Per thread, not in the WindowState: the
@@ -18,20 +20,20 @@ bool system_high_contrast()
 
 struct Theme {
     ColorScheme scheme;
-    UniqueBrush window;
-    UniqueBrush card;
-    UniqueBrush line;
-    UniqueBrush separator;
+    checks::UniqueBrush window;
+    checks::UniqueBrush card;
+    checks::UniqueBrush line;
+    checks::UniqueBrush separator;
 };
 
 Theme make_theme()
 {
     Theme t;
     t.scheme = color_scheme(high_contrast_on(), read_system_colors());
-    t.window = UniqueBrush(CreateSolidBrush(t.scheme.window));
-    t.card = UniqueBrush(CreateSolidBrush(t.scheme.card));
-    t.line = UniqueBrush(CreateSolidBrush(t.scheme.band));
-    t.separator = UniqueBrush(CreateSolidBrush(t.scheme.separator));
+    t.window = checks::UniqueBrush(CreateSolidBrush(t.scheme.window));
+    t.card = checks::UniqueBrush(CreateSolidBrush(t.scheme.card));
+    t.line = checks::UniqueBrush(CreateSolidBrush(t.scheme.band));
+    t.separator = checks::UniqueBrush(CreateSolidBrush(t.scheme.separator));
     return t;
 }
 
@@ -80,3 +82,5 @@ HBRUSH brush_of(BrushKind kind)
 // answer returns for that one drawing, and the window's background is painted
 // from window_brush() each time, so the old brushes can go at once.
 void follow_theme() { theme() = make_theme(); }
+
+}  // namespace qd::gui

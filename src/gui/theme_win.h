@@ -5,6 +5,8 @@
 #include "checks/platform_win.h"
 #include "gui/colors.h"
 
+namespace qd::gui {
+
 // Whether High Contrast is on: SPI_GETHIGHCONTRAST unless a test has put its
 // own answer in its place (this thread only); null restores the system's.
 using HighContrastQuery = bool (*)();
@@ -26,3 +28,5 @@ HBRUSH brush_of(BrushKind kind);
 // Chooses the scheme again from the setting and the system colours and makes
 // its brushes; the brushes of the scheme it replaces are deleted.
 void follow_theme();
+
+}  // namespace qd::gui

@@ -5,6 +5,8 @@
 #include "checks/system_dll_win.h"
 #include "gui/colors.h"
 
+namespace qd::gui {
+
 static_assert(std::is_same_v<WindowAttributeCall, decltype(&DwmSetWindowAttribute)>);
 
 namespace {
@@ -16,7 +18,7 @@ thread_local WindowAttributeCall replaced_call = nullptr;
 WindowAttributeCall window_attribute_call()
 {
     if (replaced_call != nullptr) return replaced_call;
-    return system_function<WindowAttributeCall>(L"dwmapi.dll", "DwmSetWindowAttribute");
+    return checks::system_function<WindowAttributeCall>(L"dwmapi.dll", "DwmSetWindowAttribute");
 }
 
 void ask_for_title_bar(HWND window, DWORD dark, COLORREF caption, COLORREF caption_text)
@@ -35,3 +37,5 @@ void set_window_attribute_call(WindowAttributeCall call) { replaced_call = call;
 void set_dark_title_bar(HWND window) { ask_for_title_bar(window, TRUE, palette::caption, palette::caption_text); }
 
 void set_system_title_bar(HWND window) { ask_for_title_bar(window, FALSE, dwm_color_default, dwm_color_default); }
+
+}  // namespace qd::gui

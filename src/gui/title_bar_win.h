@@ -3,6 +3,8 @@
 #pragma once
 #include "checks/platform_win.h"
 
+namespace qd::gui {
+
 // Asks for a dark title bar with the window colour behind the palette's text
 // colour. Without dwmapi.dll or its function the title bar stays as it is.
 // Windows before 11 ignore the colours and Wine ignores all three.
@@ -15,3 +17,5 @@ void set_system_title_bar(HWND window);
 // restores the one found in System32.
 using WindowAttributeCall = HRESULT(WINAPI*)(HWND window, DWORD attribute, LPCVOID value, DWORD size);
 void set_window_attribute_call(WindowAttributeCall call);
+
+}  // namespace qd::gui

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace qd::gui {
+
 namespace control_id {
 inline constexpr int primary = 1;    // button 1
 inline constexpr int secondary = 2;  // button 2
@@ -20,3 +22,5 @@ inline constexpr unsigned countdown_period_ms = 1000;
 
 // Escape pressed anywhere in the window, posted by the message loop (WM_APP+3).
 inline constexpr unsigned wm_escape_key = 0x8003;
+
+}  // namespace qd::gui

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace qd::gui {
+
 namespace {
 
 // The slot itself: the one place the state lives between messages.
@@ -47,3 +49,5 @@ void StateGuard::release()
     state_ = nullptr;
     slot_taken = false;
 }
+
+}  // namespace qd::gui

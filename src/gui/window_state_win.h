@@ -13,17 +13,19 @@
 #include "gui/phases.h"
 #include "link/browser_win.h"
 
+namespace qd::gui {
+
 struct WindowState {
-    ScanReport report;  // the findings received so far
-    std::string link;   // the report link last built; empty until then
+    checks::ScanReport report;  // the findings received so far
+    std::string link;           // the report link last built; empty until then
     UiPhase phase;
     HWND window = nullptr;
     FontSet fonts;
     WindowIcons icons;
     std::uint32_t dpi = 96;
-    HWND saved_focus = nullptr;                  // the child focused when the window was last deactivated
-    BrowserOpen browser_open = open_in_browser;  // a test puts a stand-in here
-    bool opening = false;                        // OpenLink is waiting for the shell
+    HWND saved_focus = nullptr;                              // the child focused when the window was last deactivated
+    link::BrowserOpen browser_open = link::open_in_browser;  // a test puts a stand-in here
+    bool opening = false;                                    // OpenLink is waiting for the shell
 };
 
 // A new WindowState in the Scanning phase, with fonts and icons for `dpi` already applied.
@@ -53,3 +55,5 @@ public:
 private:
     WindowState* state_ = nullptr;
 };
+
+}  // namespace qd::gui

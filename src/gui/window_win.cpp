@@ -16,6 +16,8 @@
 #include "gui/window_ids.h"
 #include "gui/window_state_win.h"
 
+namespace qd::gui {
+
 static_assert(wm_escape_key == WM_APP + 3);
 
 namespace {
@@ -24,17 +26,17 @@ namespace {
 
 LRESULT on_row_message(HWND window, LPARAM lparam)
 {
-    auto row = take_row_message(lparam);  // released on every path
+    auto row = checks::take_row_message(lparam);  // released on every path
     StateGuard state;
     if (!state || row == nullptr) return 0;
-    const RowKind kind = row_kind(*row);
-    take_row(state->report, std::move(*row));
+    const checks::RowKind kind = row_kind(*row);
+    checks::take_row(state->report, std::move(*row));
     row.reset();
 
     const RowText value = row_value_text(state->report, kind);
     HWND control = GetDlgItem(window, control_id::first_value + static_cast<int>(kind));
     if (control == nullptr) return 0;
-    SetWindowTextW(control, to_wide(value.found ? std::string_view(value.text) : not_found_text).c_str());
+    SetWindowTextW(control, checks::to_wide(value.found ? std::string_view(value.text) : not_found_text).c_str());
     const ColorRole role = value.found ? ColorRole::ValueFound : ColorRole::ValueMissing;
     SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(role));
     InvalidateRect(control, nullptr, TRUE);
@@ -192,8 +194,8 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_DPICHANGED: return on_dpi_changed(window, wparam, lparam);
     case WM_SYSCOLORCHANGE: return on_theme_changed(window);
     case WM_SETTINGCHANGE: return on_setting_change(window, wparam, lparam);
-    case wm_scan_row: return on_row_message(window, lparam);
-    case wm_scan_finished: return on_scan_finished();
+    case checks::wm_scan_row: return on_row_message(window, lparam);
+    case checks::wm_scan_finished: return on_scan_finished();
     case wm_escape_key: return on_escape(window);
     default: return DefWindowProcW(window, message, wparam, lparam);
     }
@@ -226,3 +228,5 @@ void run_message_loop(HWND window)
         DispatchMessageW(&msg);
     }
 }
+
+}  // namespace qd::gui

@@ -3,6 +3,8 @@
 #pragma once
 #include "checks/platform_win.h"
 
+namespace qd::gui {
+
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Enter and Escape pressed anywhere in the window become messages for it:
@@ -12,3 +14,5 @@ bool forward_dialog_key(HWND window, const MSG& msg);
 
 // Runs the message loop until WM_QUIT or an error.
 void run_message_loop(HWND window);
+
+}  // namespace qd::gui

@@ -7,6 +7,8 @@
 
 #include "checks/platform_win.h"
 
+namespace qd::link {
+
 // Asks the shell to open `link` with the verb "open". Returns ShellExecuteW's
 // result: 33 or more when a browser was started, an error code otherwise.
 // The shell may pump messages (and show a modal error box) before it returns.
@@ -19,3 +21,5 @@ using BrowserOpen = std::intptr_t (*)(std::string_view link);
 // when the clipboard could not be opened, emptied or given the text; the
 // clipboard is closed and the memory freed on every path.
 bool copy_to_clipboard(HWND window, std::string_view text);
+
+}  // namespace qd::link

@@ -5,6 +5,8 @@
 #include "checks/text.h"
 #include "site_origin.h"
 
+namespace qd::link {
+
 static_assert(is_https_origin(site_origin), "site_origin must be https://host with no port, path or trailing slash");
 
 namespace {
@@ -19,16 +21,16 @@ void add_pair(std::vector<std::string>& pairs, std::string_view key, std::string
     pairs.push_back(std::move(pair));
 }
 
-void add_switch(std::vector<std::string>& pairs, std::string_view key, TriState state)
+void add_switch(std::vector<std::string>& pairs, std::string_view key, checks::TriState state)
 {
-    if (state == TriState::On) add_pair(pairs, key, "1");
-    if (state == TriState::Off) add_pair(pairs, key, "0");
+    if (state == checks::TriState::On) add_pair(pairs, key, "1");
+    if (state == checks::TriState::Off) add_pair(pairs, key, "0");
 }
 
 template <typename Number>
 void add_number(std::vector<std::string>& pairs, std::string_view key, const std::optional<Number>& value)
 {
-    if (value) add_pair(pairs, key, decimal(*value));
+    if (value) add_pair(pairs, key, checks::decimal(*value));
 }
 
 // Codes are short fixed words, which encoding leaves as they are; encoding
@@ -56,7 +58,7 @@ void append_param(std::string& link, std::string_view name, std::string_view val
 
 }  // namespace
 
-std::vector<std::string> settings_query_pairs(const SettingsSnapshot& s)
+std::vector<std::string> settings_query_pairs(const checks::SettingsSnapshot& s)
 {
     std::vector<std::string> pairs;
     pairs.reserve(15);
@@ -98,7 +100,7 @@ std::string percent_encode(std::string_view text)
     return out;
 }
 
-std::string build_report_link(const ScanReport& report, bool nothing_found)
+std::string build_report_link(const checks::ScanReport& report, bool nothing_found)
 {
     std::string link(site_origin);
     if (nothing_found) {
@@ -108,15 +110,15 @@ std::string build_report_link(const ScanReport& report, bool nothing_found)
     link += "/detect?src=app";
     append_param(link, "v", percent_encode(report_version));
     if (report.processor_name)
-        append_param(link, "cpu", percent_encode(first_scalars(*report.processor_name, processor_name_limit)));
+        append_param(link, "cpu", percent_encode(checks::first_scalars(*report.processor_name, processor_name_limit)));
     if (report.graphics_name)
-        append_param(link, "gpu", percent_encode(first_scalars(*report.graphics_name, graphics_name_limit)));
-    if (report.memory_gb) append_param(link, "ram", decimal(*report.memory_gb));
+        append_param(link, "gpu", percent_encode(checks::first_scalars(*report.graphics_name, graphics_name_limit)));
+    if (report.memory_gb) append_param(link, "ram", checks::decimal(*report.memory_gb));
     if (report.display_size) {
-        append_param(link, "w", decimal(report.display_size->width));
-        append_param(link, "h", decimal(report.display_size->height));
+        append_param(link, "w", checks::decimal(report.display_size->width));
+        append_param(link, "h", checks::decimal(report.display_size->height));
     }
-    if (report.refresh_hz) append_param(link, "hz", decimal(*report.refresh_hz));
+    if (report.refresh_hz) append_param(link, "hz", checks::decimal(*report.refresh_hz));
     if (report.storage_kind) append_param(link, "disk", percent_encode(*report.storage_kind));
     for (const std::string& pair : settings_query_pairs(report.settings)) {
         link += '&';
@@ -126,3 +128,5 @@ std::string build_report_link(const ScanReport& report, bool nothing_found)
 }
 
 std::string_view site_host() { return origin_host(site_origin); }
+
+}  // namespace qd::link

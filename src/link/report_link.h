@@ -8,6 +8,8 @@
 #include "checks/scan_types.h"
 #include "version.h"
 
+namespace qd::link {
+
 // The program version the link carries as "v".
 inline constexpr std::string_view report_version = program_version;
 
@@ -16,13 +18,13 @@ inline constexpr std::size_t processor_name_limit = 120;
 inline constexpr std::size_t graphics_name_limit = 160;
 
 // The present settings as "key=value" texts, in their fixed order.
-std::vector<std::string> settings_query_pairs(const SettingsSnapshot& settings);
+std::vector<std::string> settings_query_pairs(const checks::SettingsSnapshot& settings);
 
 // Percent-encodes every UTF-8 byte except ASCII letters, digits and "-._~".
 std::string percent_encode(std::string_view text);
 
 // site_origin + "/detect?..." with the findings, or site_origin + "/my-rig".
-std::string build_report_link(const ScanReport& report, bool nothing_found);
+std::string build_report_link(const checks::ScanReport& report, bool nothing_found);
 
 // The host name of the site origin, as the window shows it.
 std::string_view site_host();
@@ -55,3 +57,5 @@ constexpr std::string_view origin_host(std::string_view origin)
     const std::size_t start = origin.find("://");
     return start == std::string_view::npos ? origin : origin.substr(start + 3);
 }
+
+}  // namespace qd::link

@@ -11,6 +11,8 @@
 #include "checks/storage.h"
 #include "fuzz_support.h"
 
+using namespace qd::checks;
+
 namespace {
 
 template <std::size_t N>

@@ -7,6 +7,8 @@
 #include "checks/memory.h"
 #include "fuzz_support.h"
 
+using namespace qd::checks;
+
 namespace {
 
 bool same(const MemorySpeeds& a, const MemorySpeeds& b) { return a.rated == b.rated && a.configured == b.configured; }

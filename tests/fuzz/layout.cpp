@@ -7,6 +7,8 @@
 #include "fuzz_support.h"
 #include "gui/layout.h"
 
+using namespace qd::gui;
+
 namespace {
 
 std::int32_t int_from(FuzzInput& in) { return static_cast<std::int32_t>(in.u32()); }

@@ -3,6 +3,8 @@
 #include "checks/pacing.h"
 #include "fuzz_support.h"
 
+using namespace qd::checks;
+
 // Wide enough for any difference of two 64-bit times.
 __extension__ typedef __int128 Wide;
 

@@ -11,6 +11,8 @@
 #include "checks/text.h"
 #include "fuzz_support.h"
 
+using namespace qd::checks;
+
 namespace {
 
 bool is_white(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }

@@ -10,6 +10,9 @@
 #include "link/report_link.h"
 #include "site_origin.h"
 
+using namespace qd::checks;
+using namespace qd::link;
+
 namespace {
 
 // Every key the link may carry, in the order it writes them.

@@ -11,6 +11,8 @@
 #include "checks/text.h"
 #include "fuzz_support.h"
 
+using namespace qd::checks;
+
 namespace {
 
 constexpr std::uint32_t microsoft_vendor = 0x1414;

@@ -9,6 +9,8 @@
 #include "checks/text.h"
 #include "fuzz_support.h"
 
+using namespace qd::checks;
+
 namespace {
 
 bool is_scalar(char32_t cp) { return cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF); }

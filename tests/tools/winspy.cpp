@@ -38,6 +38,8 @@
 #include "checks/owned_win.h"
 #include "checks/wide_win.h"
 
+using namespace qd::checks;
+
 namespace {
 
 std::int64_t now_ms() { return static_cast<std::int64_t>(GetTickCount64()); }

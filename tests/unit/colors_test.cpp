@@ -6,6 +6,8 @@
 
 #include "gui/window_ids.h"
 
+using namespace qd::gui;
+
 namespace {
 
 // COLORREF packs red in the low byte.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qd::checks;
+
 namespace {
 
 DisplayInfo display(std::uint32_t width, std::uint32_t height, std::uint32_t rate, std::vector<DisplayMode> modes = {})

@@ -5,6 +5,8 @@
 #include <map>
 #include <utility>
 
+using namespace qd::checks;
+
 namespace {
 
 constexpr std::uint64_t mib = 1024 * 1024;

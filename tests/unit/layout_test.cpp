@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+using namespace qd::gui;
+
 namespace {
 
 constexpr std::uint32_t huge_dpi = UINT32_MAX;

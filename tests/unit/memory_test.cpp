@@ -6,6 +6,8 @@
 
 #include "smbios_fixture.h"
 
+using namespace qd::checks;
+
 namespace {
 
 using namespace smbios_fixture;

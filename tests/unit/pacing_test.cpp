@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qd::checks;
+
 TEST(Pacing, WaitsForTheRestOfTheSpacing)
 {
     struct Case {

@@ -12,6 +12,9 @@
 #include "sample_findings.h"
 #include "site_origin.h"
 
+using namespace qd::gui;
+using namespace qd::link;
+
 namespace {
 
 // The host as the window shows it: the configured origin without its scheme.

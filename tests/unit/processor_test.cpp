@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qd::checks;
+
 TEST(ProcessorName, CollapsesWhiteSpaceAndKeepsCase)
 {
     EXPECT_EQ(processor_name_from("  Acme(R) Core(TM)  i7-9700K CPU @ 3.60GHz   "),

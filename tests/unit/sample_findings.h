@@ -3,6 +3,8 @@
 
 #include "checks/scan_types.h"
 
+using namespace qd::checks;
+
 inline SettingsSnapshot full_settings()
 {
     SettingsSnapshot s;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qd::checks;
+
 TEST(RowMessage, KindFollowsThePayload)
 {
     EXPECT_EQ(row_kind(processor_row(std::nullopt)), RowKind::Processor);

@@ -5,6 +5,8 @@
 
 #include <limits>
 
+using namespace qd::checks;
+
 namespace {
 
 using OptU32 = std::optional<std::uint32_t>;

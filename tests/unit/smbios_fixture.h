@@ -9,6 +9,8 @@
 
 #include "checks/bytes.h"
 
+using namespace qd::checks;
+
 namespace smbios_fixture {
 
 using Bytes = std::vector<std::uint8_t>;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qd::checks;
+
 namespace {
 
 constexpr std::uint32_t sata = 11;

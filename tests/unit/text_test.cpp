@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qd::checks;
+
 namespace {
 
 std::string wide(std::u16string_view units, std::size_t capacity) { return wide_to_text(units.data(), capacity); }

@@ -10,6 +10,8 @@
 
 #include "checks/unicode_tables.inc"
 
+using namespace qd::checks;
+
 namespace {
 
 constexpr char32_t max_code_point = 0x10FFFF;

@@ -17,6 +17,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace qd::checks;
+
 namespace {
 
 const wchar_t* const processor_key = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";

@@ -20,6 +20,8 @@
 
 #include "../unit/smbios_fixture.h"
 
+using namespace qd::checks;
+
 namespace {
 
 using smbios_fixture::Bytes;

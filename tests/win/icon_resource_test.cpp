@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace qd::checks;
+
 namespace {
 
 struct ModuleTraits {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qd::checks;
+
 namespace {
 
 int closed = 0;

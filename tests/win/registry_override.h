@@ -10,6 +10,8 @@
 
 #include "checks/owned_win.h"
 
+using namespace qd::checks;
+
 // Writes a REG_SZ value, making the key when it is missing.
 inline void write_registry_text(HKEY root, const std::wstring& subkey, const wchar_t* value_name,
                                 const std::wstring& text)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qd::checks;
+
 namespace {
 
 const wchar_t* const test_key = L"Software\\QuellixDetectTests\\Registry";

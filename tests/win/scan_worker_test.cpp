@@ -9,6 +9,8 @@
 #include <new>
 #include <vector>
 
+using namespace qd::checks;
+
 // Counts the heap blocks alive in this test process, so that a test can see
 // whether the worker released every record it could not hand over.
 namespace {

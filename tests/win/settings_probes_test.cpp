@@ -13,6 +13,8 @@
 #include "checks/wide_win.h"
 #include "registry_override.h"
 
+using namespace qd::checks;
+
 namespace {
 
 const char* name(TriState t) { return t == TriState::On ? "On" : t == TriState::Off ? "Off" : "Absent"; }

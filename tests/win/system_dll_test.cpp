@@ -9,6 +9,8 @@
 #include <cwctype>
 #include <string>
 
+using namespace qd::checks;
+
 namespace {
 
 std::wstring lower(std::wstring text)

@@ -23,6 +23,10 @@
 #include "gui/title_bar_win.h"
 #include "link/report_link.h"
 
+using namespace qd::checks;
+using namespace qd::gui;
+using namespace qd::link;
+
 namespace {
 
 // ---- Helpers --------------------------------------------------------------
