@@ -66,15 +66,27 @@ set(unit_tests
 
 # Tests of the Win32 layer, run under Wine.
 set(win_tests
+  tests/win/controls_win_test.cpp
+  tests/win/display_win_test.cpp
+  tests/win/fonts_win_test.cpp
+  tests/win/graphics_win_test.cpp
+  tests/win/hand_off_win_test.cpp
   tests/win/hardware_probes_test.cpp
-  tests/win/hardware_readers_test.cpp
   tests/win/icon_resource_test.cpp
+  tests/win/memory_win_test.cpp
   tests/win/owned_test.cpp
+  tests/win/paint_win_test.cpp
   tests/win/registry_test.cpp
+  tests/win/scan_win_test.cpp
   tests/win/scan_worker_test.cpp
   tests/win/settings_probes_test.cpp
+  tests/win/settings_win_test.cpp
+  tests/win/storage_win_test.cpp
   tests/win/system_dll_test.cpp
-  tests/win/window_test.cpp
+  tests/win/theme_win_test.cpp
+  tests/win/title_bar_win_test.cpp
+  tests/win/window_state_win_test.cpp
+  tests/win/window_win_test.cpp
 )
 
 # Small Windows programs the tests and the benchmarks run under Wine, one

@@ -1,0 +1,52 @@
+// The pacing sleep between rows, with the timer, sleep and clock calls replaced.
+#include "checks/scan_win.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+using namespace qd::checks;
+
+TEST(Pacing, WithoutHighResolutionTimersSleepsInWholeMilliseconds)
+{
+    // Windows builds before high-resolution waitable timers refuse the flag.
+    // Sleep may end up to a clock tick early by the performance counter; the
+    // pacing then adds a millisecond at a time until the wait is whole.
+    const struct {
+        std::int64_t ns;
+        std::int64_t sleep_short_by_ns;  // how much earlier the fake's first Sleep returns
+        std::vector<DWORD> sleeps;
+    } cases[] = {
+        {180'000'000, 0, {180}},
+        {12'300'001, 0, {13}},
+        {180'000'000, 400'000, {180, 1}},
+        {180'000'000, 2'500'000, {180, 1, 1, 1}},
+        {0, 0, {0}},
+    };
+    for (const auto& c : cases) {
+        std::int64_t clock = 5'000'000'000;
+        std::vector<DWORD> sleeps;
+        PacingApi api;
+        api.create_timer = [] {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return HANDLE{nullptr};
+        };
+        api.sleep = [&](DWORD ms) {
+            sleeps.push_back(ms);
+            clock += std::int64_t{ms} * 1'000'000 - (sleeps.size() == 1 ? c.sleep_short_by_ns : 0);
+        };
+        api.now = [&] { return clock; };
+        pace_sleep(c.ns, api);
+        EXPECT_EQ(sleeps, c.sleeps) << c.ns << " ns";
+    }
+}
+
+TEST(Pacing, HighResolutionTimerWaitsWithoutSleep)
+{
+    int sleeps = 0;
+    PacingApi api;
+    api.sleep = [&](DWORD) { ++sleeps; };
+    pace_sleep(20'000'000, api);
+    EXPECT_EQ(sleeps, 0);
+}
