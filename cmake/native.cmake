@@ -7,6 +7,8 @@ target_link_options(qd_portable PUBLIC ${sanitize})
 find_package(GTest REQUIRED)
 add_executable(unit_tests ${unit_tests})
 target_link_libraries(unit_tests PRIVATE qd_portable GTest::gtest_main)
+# The machine records the readers' tests replay: every one must read.
+target_compile_definitions(unit_tests PRIVATE QD_MACHINES_DIR="${CMAKE_SOURCE_DIR}/tests/machines")
 
 enable_testing()
 # Label "unit": what `make unit` runs, natively and in seconds.

@@ -19,6 +19,7 @@ set(portable_sources
   src/gui/colors.cpp
   src/gui/layout.cpp
   src/gui/phases.cpp
+  src/kit/machine_record.cpp
   src/link/report_link.cpp
 )
 
@@ -46,12 +47,18 @@ set(win32_sources
 # The program's entry, one file of its own: the exe and its test build.
 set(program_entry src/gui/main_win.cpp)
 
+# The field kit, quellix-report.exe: the readers run once, with every answer
+# recorded, or replayed from a record. Its Win32 part is shared with the tests.
+set(field_kit_sources src/kit/field_scan_win.cpp)
+set(field_kit_entry src/kit/quellix_report_win.cpp)
+
 # Unit tests of the portable code: native, and again built with mingw-w64.
 set(unit_tests
   tests/unit/colors_test.cpp
   tests/unit/display_test.cpp
   tests/unit/graphics_test.cpp
   tests/unit/layout_test.cpp
+  tests/unit/machine_record_test.cpp
   tests/unit/memory_test.cpp
   tests/unit/pacing_test.cpp
   tests/unit/phases_test.cpp
@@ -73,6 +80,7 @@ set(win_tests
   tests/win/hand_off_win_test.cpp
   tests/win/hardware_probes_test.cpp
   tests/win/icon_resource_test.cpp
+  tests/win/machine_records_win_test.cpp
   tests/win/memory_win_test.cpp
   tests/win/owned_test.cpp
   tests/win/paint_win_test.cpp
@@ -104,6 +112,7 @@ set(e2e_scripts
   tests/e2e/bench_startup.sh
   tests/e2e/closing.sh
   tests/e2e/dpi_layout.sh
+  tests/e2e/field_kit.sh
   tests/e2e/high_contrast.sh
   tests/e2e/open_failed.sh
   tests/e2e/planted_dlls.sh
@@ -111,6 +120,6 @@ set(e2e_scripts
   tests/e2e/window_actions.sh
 )
 
-foreach(list portable_sources win32_sources program_entry unit_tests win_tests windows_tools e2e_scripts)
+foreach(list portable_sources win32_sources program_entry field_kit_sources field_kit_entry unit_tests win_tests windows_tools e2e_scripts)
   list(TRANSFORM ${list} PREPEND ${qd_root}/)
 endforeach()

@@ -30,6 +30,20 @@ if(MINGW)
   target_link_options(quellix-detect PRIVATE ${static_link} -municode -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 endif()
 
+# The field kit: a console program from the same readers, built the way the
+# exe is, so that a release's copy can be rebuilt byte for byte.
+add_library(qd_kit STATIC ${field_kit_sources})
+target_link_libraries(qd_kit PUBLIC qd_win32)
+add_executable(quellix-report ${field_kit_entry})
+target_link_libraries(quellix-report PRIVATE qd_kit)
+if(MINGW)
+  foreach(target qd_kit quellix-report)
+    target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections
+      -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+  endforeach()
+  target_link_options(quellix-report PRIVATE ${static_link} -municode -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
+endif()
+
 # The program with one hook for the end-to-end tests: QD_HIGH_CONTRAST=1 (or 0)
 # in its environment stands in for the system's High Contrast setting, which
 # Wine cannot switch on. Same sources, one define; the shipped exe has no hook.
@@ -50,7 +64,7 @@ add_subdirectory(${QD_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_
 add_executable(windows_tests ${unit_tests} ${win_tests} tests/win/window_icon.rc)
 set_source_files_properties(tests/win/window_icon.rc PROPERTIES INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/resources
   OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/quellix-detect.ico)
-target_link_libraries(windows_tests PRIVATE qd_win32 gtest_main dxgi)  # dxgi: the tests' own adapter read
+target_link_libraries(windows_tests PRIVATE qd_kit gtest_main dxgi)  # dxgi: the tests' own adapter read
 if(MINGW)
   target_link_options(windows_tests PRIVATE ${static_link})
 endif()

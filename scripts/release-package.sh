@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Puts a built exe into the release folder as quellix-detect-VERSION-x64.exe,
 # signs it with Authenticode when a certificate is given, and writes
-# SHA256SUMS for the file as published (signed or not).
-#   release-package.sh EXE VERSION DIST_DIR
+# SHA256SUMS for the file as published (signed or not). Given the field kit's
+# exe as well, also writes quellix-detect-VERSION-fieldkit.zip (the kit and
+# README-fieldkit.txt), byte for byte the same for the same inputs.
+#   release-package.sh EXE VERSION DIST_DIR [REPORT_EXE]
 # Signing (all optional; without QD_SIGN_PFX the release is unsigned):
 #   QD_SIGN_PFX        the code-signing certificate and its key, a PKCS#12 file
 #   QD_SIGN_PASSWORD   the PKCS#12 file's password
@@ -11,11 +13,13 @@
 #   QD_SIGN_CAFILE     the root (and intermediates) to check the new signature
 #                      against; by default the certificates in QD_SIGN_PFX
 set -euo pipefail
-exe=${1:?exe} version=${2:?version} dist=${3:?dist folder}
+exe=${1:?exe} version=${2:?version} dist=${3:?dist folder} report_exe=${4:-}
 name=quellix-detect-$version-x64.exe
+kit=quellix-detect-$version-fieldkit.zip
+here=$(cd "$(dirname "$0")" && pwd)
 
 mkdir -p "$dist"
-rm -f "$dist/$name" "$dist/SHA256SUMS"
+rm -f "$dist/$name" "$dist/$kit" "$dist/SHA256SUMS"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
@@ -52,7 +56,29 @@ else
   state="UNSIGNED: no certificate given (QD_SIGN_PFX); Windows will warn whoever downloads it"
 fi
 
-(cd "$dist" && sha256sum "$name" > SHA256SUMS)
+published=("$name")
+if [ -n "$report_exe" ]; then
+  # Fixed time stamps, order and attributes, so the zip depends on its two
+  # files only; the text gets Windows line ends for Notepad.
+  python3 - "$report_exe" "$here/../resources/README-fieldkit.txt" "$dist/$kit" <<'PY'
+import sys, zipfile
+exe, readme, out = sys.argv[1:4]
+text = open(readme, 'rb').read().replace(b'\r\n', b'\n').replace(b'\n', b'\r\n')
+entries = [('README-fieldkit.txt', text), ('quellix-report.exe', open(exe, 'rb').read())]
+with zipfile.ZipFile(out, 'w') as z:
+    for name, data in entries:
+        info = zipfile.ZipInfo(name, date_time=(2020, 1, 1, 0, 0, 0))
+        info.compress_type = zipfile.ZIP_DEFLATED
+        info.create_system = 0
+        info.external_attr = 0
+        z.writestr(info, data, compresslevel=9)
+PY
+  published+=("$kit")
+  echo "release: $dist/$kit, $(stat -c %s "$dist/$kit") bytes (quellix-report.exe unsigned)"
+fi
+
+(cd "$dist" && sha256sum "${published[@]}" > SHA256SUMS)
 echo "release: $dist/$name"
 echo "release: $(stat -c %s "$dist/$name") bytes, $state"
-echo "release: sha256 $(cut -d' ' -f1 "$dist/SHA256SUMS")"
+echo "release: sha256 $(head -n 1 "$dist/SHA256SUMS" | cut -d' ' -f1)"
+[ -z "$report_exe" ] || echo "release: fieldkit sha256 $(sed -n 2p "$dist/SHA256SUMS" | cut -d' ' -f1)"

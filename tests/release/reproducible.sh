@@ -9,6 +9,7 @@
 set -uo pipefail
 src=$1 work=$2 version=$3
 name=quellix-detect-$version-x64.exe
+kit=quellix-detect-$version-fieldkit.zip
 
 failures=0
 check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi; }
@@ -53,17 +54,26 @@ if ! cmp -s "$a" "$b"; then
   cmp -l "$a" "$b" | head -n 10
 fi
 
+ka=${copies[0]}/dist/$kit kb=${copies[1]}/dist/$kit
+check "release folder holds $kit" [ -f "$ka" ]
+check "the two field kits are equal byte for byte" cmp -s "$ka" "$kb"
+check "the field kit holds the report exe and its text" \
+  bash -c '[ "$(python3 -c "import sys, zipfile; print(*zipfile.ZipFile(sys.argv[1]).namelist())" "$1")" = "README-fieldkit.txt quellix-report.exe" ]' _ "$ka"
+
 # The PE header's TimeDateStamp: 4 bytes, 8 after the "PE\0\0" signature.
-pe_offset=$(od -An -tu4 -j60 -N4 "$a" | tr -d ' ')
-stamp=$(od -An -tu4 -j$((pe_offset + 8)) -N4 "$a" | tr -d ' ')
-check "no link time in the PE header (TimeDateStamp $stamp)" [ "$stamp" = 0 ]
-check "no build folder in the exe" bash -c '! grep -a -q -e "$1" -e "$2" "$3"' _ "$work" "$src" "$a"
+for built in "$a" "${copies[0]}/build/release/quellix-report.exe"; do
+  pe_offset=$(od -An -tu4 -j60 -N4 "$built" | tr -d ' ')
+  stamp=$(od -An -tu4 -j$((pe_offset + 8)) -N4 "$built" | tr -d ' ')
+  check "no link time in the PE header of ${built##*/} (TimeDateStamp $stamp)" [ "$stamp" = 0 ]
+  check "no build folder in ${built##*/}" bash -c '! grep -a -q -e "$1" -e "$2" "$3"' _ "$work" "$src" "$built"
+done
 
 for copy in "${copies[@]}"; do
   check "SHA256SUMS in $copy/dist matches its exe" bash -c 'cd "$1" && sha256sum --quiet -c SHA256SUMS' _ "$copy/dist"
   check "the release says it is unsigned" grep -q 'UNSIGNED' "$copy.log"
 done
 echo "exe: $(stat -c %s "$a") bytes, sha256 $(sha256sum "$a" | cut -d' ' -f1)"
+echo "field kit: $(stat -c %s "$ka") bytes, sha256 $(sha256sum "$ka" | cut -d' ' -f1)"
 
 if [ "$failures" -eq 0 ]; then rm -rf "$work"; echo "reproducible"; exit 0; fi
 echo "$failures checks failed; the builds are kept in $work"

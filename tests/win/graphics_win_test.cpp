@@ -3,55 +3,40 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "machines.h"
 
 using namespace qd::test;
 using namespace qd::checks;
 
-namespace {
-
-// DXGI's adapter list answered from a machine.
-GraphicsApi graphics_api(const Machine& m)
-{
-    GraphicsApi api;
-    api.open_adapters = [&m]() -> AdapterDescriber {
-        return [&m](UINT index, DXGI_ADAPTER_DESC1* desc) -> HRESULT {
-            if (index >= m.adapters.size()) return DXGI_ERROR_NOT_FOUND;
-            const FakeAdapter& a = m.adapters[index];
-            if (a.fails) return E_FAIL;
-            *desc = {};
-            wcsncpy(desc->Description, a.description, 128);
-            desc->VendorId = a.vendor;
-            desc->DeviceId = a.device;
-            desc->DedicatedVideoMemory = a.dedicated_bytes;
-            desc->SharedSystemMemory = 8192 * mib;
-            desc->AdapterLuid = {0x1000 + index, 0};
-            desc->Flags = a.flags;
-            return S_OK;
-        };
-    };
-    return api;
-}
-
-}  // namespace
-
 TEST(GraphicsReader, EachMachine)
 {
+    ASSERT_GE(machines().size(), 4u);
     for (const Machine& m : machines()) {
-        SCOPED_TRACE(m.what);
-        EXPECT_EQ(probe_graphics(graphics_api(m)), m.graphics);
+        SCOPED_TRACE(m.file + ": " + m.what());
+        EXPECT_EQ(shown(probe_graphics(qd::kit::replay_api(m.record).graphics)), expected(m, "graphics"));
     }
 }
 
 TEST(GraphicsReader, AdaptersThatCannotBeDescribedAreSkipped)
 {
-    Machine m = machines()[1];
-    m.adapters[0].fails = true;  // the first and the last fail, the list goes on
-    m.adapters.push_back({L"NVIDIA GeForce RTX 4090", 0x10DE, 0x2684, 24 * 1024 * mib, 0, true});
-    EXPECT_EQ(probe_graphics(graphics_api(m)), "NVIDIA GeForce RTX 3060 Laptop GPU");
+    MachineRecord laptop = machine("hybrid-laptop-on-battery.txt").record;
+    ASSERT_EQ(laptop.adapters.size(), 3u);
+    laptop.adapters[0].desc_error = static_cast<std::uint32_t>(E_FAIL);  // the first and the last fail, the list goes on
+    qd::kit::RecordedAdapter big;
+    big.index = 3;
+    big.desc_error = static_cast<std::uint32_t>(E_FAIL);
+    big.description = "NVIDIA GeForce RTX 4090";
+    big.dedicated = 24ULL << 30;
+    laptop.adapters.push_back(big);
+    EXPECT_EQ(probe_graphics(qd::kit::replay_api(laptop).graphics), "NVIDIA GeForce RTX 3060 Laptop GPU");
+    // EnumAdapters1 failing at an index other than past the end skips that index too.
+    MachineRecord enum_fails = machine("hybrid-laptop-on-battery.txt").record;
+    enum_fails.adapters[1].enum_error = static_cast<std::uint32_t>(E_OUTOFMEMORY);
+    EXPECT_EQ(probe_graphics(qd::kit::replay_api(enum_fails).graphics), "Intel(R) UHD Graphics");
     GraphicsApi no_dxgi;
     no_dxgi.open_adapters = [] { return AdapterDescriber(); };
     EXPECT_EQ(probe_graphics(no_dxgi), std::nullopt);
+    MachineRecord no_factory = laptop;
+    no_factory.dxgi_error = static_cast<std::uint32_t>(DXGI_ERROR_UNSUPPORTED);
+    EXPECT_EQ(probe_graphics(qd::kit::replay_api(no_factory).graphics), std::nullopt);
 }

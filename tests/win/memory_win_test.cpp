@@ -4,93 +4,59 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "machines.h"
 
 using namespace qd::test;
 using namespace qd::checks;
 
-namespace {
-
-constexpr ULONGLONG gib = 1ULL << 30;
-
-// Memory calls answered from a machine. GlobalMemoryStatusEx refuses a
-// structure whose length was not set, as the system does.
-MemoryApi memory_api(const Machine& m)
-{
-    MemoryApi api;
-    api.installed_kib = [&m](ULONGLONG* kib) -> BOOL {
-        if (!m.installed_kib) {
-            SetLastError(ERROR_INVALID_DATA);
-            return FALSE;
-        }
-        *kib = *m.installed_kib;
-        return TRUE;
-    };
-    api.memory_status = [&m](MEMORYSTATUSEX* status) -> BOOL {
-        if (status->dwLength != sizeof(MEMORYSTATUSEX)) return FALSE;
-        status->dwMemoryLoad = static_cast<DWORD>(100 - m.available_bytes * 100 / m.total_bytes);
-        status->ullTotalPhys = m.total_bytes;
-        status->ullAvailPhys = m.available_bytes;
-        status->ullTotalPageFile = m.total_bytes + 4 * gib;
-        status->ullAvailPageFile = m.available_bytes + 2 * gib;
-        status->ullTotalVirtual = 0x7FFFFFFE0000;
-        status->ullAvailVirtual = 0x7FFFFFF00000;
-        return TRUE;
-    };
-    api.firmware_table = [&m](DWORD provider, DWORD table_id, void* buffer, DWORD size) -> UINT {
-        if (provider != smbios_provider || table_id != 0 || m.smbios.empty()) return 0;
-        const auto needed = static_cast<UINT>(m.smbios.size());
-        // Too small a buffer: the size needed, nothing written.
-        if (buffer != nullptr && size >= needed) std::memcpy(buffer, m.smbios.data(), needed);
-        return needed;
-    };
-    return api;
-}
-
-}  // namespace
-
 TEST(MemoryReader, SizeOfEachMachine)
 {
+    ASSERT_GE(machines().size(), 4u);
     for (const Machine& m : machines()) {
-        SCOPED_TRACE(m.what);
-        EXPECT_EQ(probe_memory_size(memory_api(m)), m.memory_gb);
+        SCOPED_TRACE(m.file + ": " + m.what());
+        EXPECT_EQ(shown(probe_memory_size(qd::kit::replay_api(m.record).memory)), expected(m, "memory-gb"));
     }
 }
 
 TEST(MemoryReader, FallsBackToTotalMemoryWhenTheSlotsSayNothingUsable)
 {
-    Machine m = machines()[0];
+    MachineRecord m = machine("desktop-rtx3070-nvme.txt").record;
     m.installed_kib = 0;  // read, but no size
-    EXPECT_EQ(probe_memory_size(memory_api(m)), 32u);
-    MemoryApi failing = memory_api(m);
+    EXPECT_EQ(probe_memory_size(qd::kit::replay_api(m).memory), 32u);
+    MemoryApi failing = qd::kit::replay_api(m).memory;
     failing.memory_status = [](MEMORYSTATUSEX*) -> BOOL { return FALSE; };
     EXPECT_EQ(probe_memory_size(failing), std::nullopt);
+    // Like the system, GlobalMemoryStatusEx refuses a structure whose length was not set.
+    MEMORYSTATUSEX unset = {};
+    EXPECT_FALSE(qd::kit::replay_api(m).memory.memory_status(&unset));
 }
 
 TEST(MemoryReader, SpeedsOfEachMachine)
 {
     for (const Machine& m : machines()) {
-        SCOPED_TRACE(m.what);
-        const MemorySpeeds speeds = probe_memory_speeds(memory_api(m));
-        EXPECT_EQ(speeds.rated, m.speeds.rated);
-        EXPECT_EQ(speeds.configured, m.speeds.configured);
+        SCOPED_TRACE(m.file + ": " + m.what());
+        const MemorySpeeds speeds = probe_memory_speeds(qd::kit::replay_api(m.record).memory);
+        EXPECT_EQ(shown(speeds.rated), expected(m, "memory-rated-speed"));
+        EXPECT_EQ(shown(speeds.configured), expected(m, "memory-configured-speed"));
     }
 }
 
 TEST(MemoryReader, FirmwareTableThatCannotBeRead)
 {
-    Machine m = machines()[0];
-    MemoryApi api = memory_api(m);
+    MachineRecord m = machine("desktop-rtx3070-nvme.txt").record;
+    ASSERT_TRUE(probe_memory_speeds(qd::kit::replay_api(m).memory).rated);
     // The size call works, the read fails.
-    api.firmware_table = [&m](DWORD, DWORD, void* buffer, DWORD) -> UINT {
-        return buffer == nullptr ? static_cast<UINT>(m.smbios.size()) : 0;
-    };
-    EXPECT_FALSE(probe_memory_speeds(api).rated);
+    m.smbios.got = 0;
+    EXPECT_FALSE(probe_memory_speeds(qd::kit::replay_api(m).memory).rated);
+    // A read that stops inside the header.
+    m.smbios.got = 7;
+    EXPECT_FALSE(probe_memory_speeds(qd::kit::replay_api(m).memory).rated);
     // A table larger than the program reads.
-    api.firmware_table = [](DWORD, DWORD, void*, DWORD) -> UINT { return smbios_max_bytes + 1; };
-    EXPECT_FALSE(probe_memory_speeds(api).rated);
-    m.smbios.clear();
-    EXPECT_FALSE(probe_memory_speeds(memory_api(m)).rated);
+    m.smbios.got.reset();
+    m.smbios.size = smbios_max_bytes + 1;
+    EXPECT_FALSE(probe_memory_speeds(qd::kit::replay_api(m).memory).rated);
+    m.smbios.size = 0;
+    EXPECT_FALSE(probe_memory_speeds(qd::kit::replay_api(m).memory).rated);
+    m.smbios.present = false;
+    EXPECT_FALSE(probe_memory_speeds(qd::kit::replay_api(m).memory).rated);
 }

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -16,88 +13,20 @@ using namespace qd::checks;
 
 namespace {
 
-using smbios_fixture::Bytes;
-
-// Drive calls answered from a machine. Each opened drive is a real event
+// Drive calls answered from a record. Each opened drive is a real event
 // handle, so that the reader's closing can be checked.
 struct FakeDrives {
-    const Machine& machine;
-    std::map<HANDLE, const FakeDrive*> open;
-    std::vector<HANDLE> handed_out;
+    explicit FakeDrives(const MachineRecord& record) : replay(qd::kit::replay_api(record).storage) {}
 
     StorageApi api()
     {
-        StorageApi api;
+        StorageApi api = replay;
         api.open_drive = [this](const wchar_t* path) -> HANDLE {
-            for (const FakeDrive& d : machine.drives) {
-                if (path != L"\\\\.\\PhysicalDrive" + std::to_wstring(d.number)) continue;
-                if (d.open_error != 0) break;
-                const HANDLE h = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-                open[h] = &d;
-                handed_out.push_back(h);
-                return h;
-            }
-            const FakeDrive* d = find(path);
-            SetLastError(d != nullptr ? d->open_error : ERROR_FILE_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
-        };
-        api.control = [this](HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size,
-                             DWORD* returned) -> BOOL {
-            *returned = 0;
-            const auto found = open.find(h);
-            if (found == open.end() || code != IOCTL_STORAGE_QUERY_PROPERTY ||
-                in_size != sizeof(STORAGE_PROPERTY_QUERY))
-                return fail(ERROR_INVALID_PARAMETER);
-            STORAGE_PROPERTY_QUERY query;
-            std::memcpy(&query, in, sizeof(query));
-            if (query.QueryType != PropertyStandardQuery) return fail(ERROR_INVALID_PARAMETER);
-            if (out_size < 8) return fail(ERROR_INSUFFICIENT_BUFFER);
-            const FakeDrive& d = *found->second;
-            if (query.PropertyId == StorageDeviceProperty) {
-                if (!d.bus) return fail(ERROR_INVALID_FUNCTION);
-                // The whole descriptor runs on with the vendor and product strings;
-                // the system writes as much as the buffer holds.
-                Bytes reply(0x100, 0);
-                STORAGE_DEVICE_DESCRIPTOR desc = {};
-                desc.Version = sizeof(STORAGE_DEVICE_DESCRIPTOR);
-                desc.Size = static_cast<DWORD>(reply.size());
-                desc.BusType = static_cast<STORAGE_BUS_TYPE>(*d.bus);
-                desc.RemovableMedia = *d.bus == usb;
-                std::memcpy(reply.data(), &desc, sizeof(desc));
-                return give(reply, out, out_size, returned);
-            }
-            if (query.PropertyId == StorageDeviceSeekPenaltyProperty) {
-                if (d.seek_penalty < 0) return fail(ERROR_INVALID_FUNCTION);
-                DEVICE_SEEK_PENALTY_DESCRIPTOR desc = {};
-                desc.Version = sizeof(desc);
-                desc.Size = sizeof(desc);
-                desc.IncursSeekPenalty = static_cast<BOOLEAN>(d.seek_penalty);
-                Bytes reply(sizeof(desc));
-                std::memcpy(reply.data(), &desc, sizeof(desc));
-                reply.resize(d.seek_reply_bytes);
-                return give(reply, out, out_size, returned);
-            }
-            return fail(ERROR_NOT_SUPPORTED);
+            const HANDLE h = replay.open_drive(path);
+            if (h != INVALID_HANDLE_VALUE) handed_out.push_back(h);
+            return h;
         };
         return api;
-    }
-
-    const FakeDrive* find(const wchar_t* path) const
-    {
-        for (const FakeDrive& d : machine.drives)
-            if (path == L"\\\\.\\PhysicalDrive" + std::to_wstring(d.number)) return &d;
-        return nullptr;
-    }
-    static BOOL fail(DWORD error)
-    {
-        SetLastError(error);
-        return FALSE;
-    }
-    static BOOL give(const Bytes& reply, void* out, DWORD out_size, DWORD* returned)
-    {
-        *returned = std::min<DWORD>(out_size, static_cast<DWORD>(reply.size()));
-        std::memcpy(out, reply.data(), *returned);
-        return TRUE;
     }
     // Every handle the reader was given has been closed.
     bool all_closed() const
@@ -107,16 +36,20 @@ struct FakeDrives {
             if (GetHandleInformation(h, &flags)) return false;
         return true;
     }
+
+    StorageApi replay;
+    std::vector<HANDLE> handed_out;
 };
 
 }  // namespace
 
 TEST(StorageReader, EachMachine)
 {
+    ASSERT_GE(machines().size(), 4u);
     for (const Machine& m : machines()) {
-        SCOPED_TRACE(m.what);
-        FakeDrives drives{m, {}, {}};
-        EXPECT_EQ(probe_storage(drives.api()), m.storage);
+        SCOPED_TRACE(m.file + ": " + m.what());
+        FakeDrives drives(m.record);
+        EXPECT_EQ(shown(probe_storage(drives.api())), expected(m, "storage"));
         EXPECT_TRUE(drives.all_closed());
     }
 }
@@ -127,16 +60,16 @@ TEST(StorageReader, SeekPenaltyRepliesOfEverySize)
     // byte sits at offset 8: a reply that stops at or before it says nothing.
     for (const int penalty : {0, 1}) {
         for (DWORD bytes = 0; bytes <= 12; ++bytes) {
-            const Machine m{.what = "one SATA drive",
-                            .drives = {{.number = 0, .bus = sata, .seek_penalty = penalty, .seek_reply_bytes = bytes}}};
-            FakeDrives drives{m, {}, {}};
+            const MachineRecord m = record_from("quellix-record 1\nwhat one SATA drive\ndrive 0 bus=11 seek-bytes=" +
+                                                std::to_string(bytes) + " penalty=" + std::to_string(penalty) + "\n");
+            FakeDrives drives(m);
             const std::optional<std::string_view> expected =
                 bytes <= 8 ? std::nullopt : std::optional<std::string_view>(penalty == 0 ? "ssd" : "hdd");
             EXPECT_EQ(probe_storage(drives.api()), expected) << "penalty " << penalty << ", " << bytes << " bytes";
         }
     }
-    const Machine refused{.what = "seek-penalty query refused", .drives = {{.number = 0, .bus = sata}}};
-    FakeDrives drives{refused, {}, {}};
+    const MachineRecord refused = record_from("quellix-record 1\ndrive 0 bus=11 seek-error=1\n");
+    FakeDrives drives(refused);
     EXPECT_EQ(probe_storage(drives.api()), std::nullopt);
 }
 
@@ -144,14 +77,16 @@ TEST(StorageReader, DrivesThatDoNotAnswerAreSkipped)
 {
     // A card reader with no card answers nothing; the drive after the gaps and
     // the silent one still counts, up to PhysicalDrive15.
-    const Machine m{.what = "card reader, gaps, NVMe last",
-                    .drives = {{.number = 2},
-                               {.number = 15, .bus = nvme, .seek_penalty = -1},
-                               {.number = 16, .bus = sata, .seek_penalty = 0}}};
-    FakeDrives drives{m, {}, {}};
+    const MachineRecord m = record_from("quellix-record 1\n"
+                                        "what card reader, gaps, NVMe last\n"
+                                        "drive 2 device-error=1\n"
+                                        "drive 15 bus=17 seek-error=1\n"
+                                        "drive 16 bus=11 penalty=0\n");
+    FakeDrives drives(m);
     EXPECT_EQ(probe_storage(drives.api()), "nvme");
     EXPECT_TRUE(drives.all_closed());
-    const Machine beyond{.what = "only PhysicalDrive16", .drives = {{.number = 16, .bus = nvme, .seek_penalty = 0}}};
-    FakeDrives none{beyond, {}, {}};
+    EXPECT_EQ(drives.handed_out.size(), 2u);
+    const MachineRecord beyond = record_from("quellix-record 1\ndrive 16 bus=17 penalty=0\n");
+    FakeDrives none(beyond);
     EXPECT_EQ(probe_storage(none.api()), std::nullopt);
 }
