@@ -29,6 +29,8 @@ set(wine_env "QD_WIN=${QD_WINDOWS_BUILD_DIR}" "QD_WORK=${CMAKE_BINARY_DIR}/wine"
 # reported as not run, instead of failing somewhere inside Wine.
 set(windows_exe ${QD_WINDOWS_BUILD_DIR}/quellix-detect.exe)
 set(windows_test_exe ${QD_WINDOWS_BUILD_DIR}/quellix-detect-test.exe)  # with the High Contrast hook
+# The field kit and the tests its end-to-end test replays a record through.
+set(windows_kit_exes ${QD_WINDOWS_BUILD_DIR}/quellix-report.exe ${QD_WINDOWS_BUILD_DIR}/windows_tests.exe)
 set(windows_tool_exes ${windows_tools})
 list(TRANSFORM windows_tool_exes REPLACE "^.*/([^/]+)\\.cpp$" "${QD_WINDOWS_BUILD_DIR}/\\1.exe")
 
@@ -48,7 +50,7 @@ foreach(script ${e2e_scripts})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME e2e_${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/session.sh --e2e ${script})
   set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}" TIMEOUT 300
-                       REQUIRED_FILES "${windows_exe};${windows_test_exe};${windows_tool_exes}")
+                       REQUIRED_FILES "${windows_exe};${windows_test_exe};${windows_tool_exes};${windows_kit_exes}")
 endforeach()
 
 # The release: reproducible (two clean builds without ccache, compared byte for

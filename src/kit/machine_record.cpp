@@ -47,7 +47,7 @@ std::string hex(std::uint64_t value)
 {
     std::string digits;
     do {
-        digits.insert(digits.begin(), hex_digit(static_cast<unsigned>(value & 0xF)));
+        digits.insert(digits.begin(), "0123456789abcdef"[value & 0xF]);
         value >>= 4;
     } while (value != 0);
     return "0x" + std::string(digits.begin(), digits.end());

@@ -73,9 +73,17 @@ status=$?
 grep -E 'FAILED|Failure|report.txt' "$QD_SESSION/tests.txt" | head -n 20
 check "the readers' tests pass with the record as one more machine" [ "$status" -eq 0 ]
 
-user=$(id -un) host=$(hostname)
-check "no user name ($user) in the record" bash -c '! grep -qiF -- "$1" "$2"' _ "$user" "$record"
-check "no machine name ($host) in the record" bash -c '! grep -qiF -- "$1" "$2"' _ "$host" "$record"
-check "no serial number or device instance path in the record" bash -c '! grep -qiE "serial|uuid|PCI.VEN_" "$1"' _ "$record"
+# What the record says, its comments aside.
+facts=$QD_SESSION/facts.txt
+grep -v '^#' "$record" > "$facts"
+for name in "$(id -un)" "$(hostname)"; do
+  # A name of two or three letters ("vm") turns up inside words ("nvme"): only longer ones are looked for.
+  if [ "${#name}" -ge 4 ]; then
+    check "the name '$name' is not in the record" bash -c '! grep -qiF -- "$1" "$2"' _ "$name" "$facts"
+  else
+    echo "skipped: '$name' is too short to look for"
+  fi
+done
+check "no serial number or device instance path in the record" bash -c '! grep -qiE "serial|uuid|PCI.VEN_" "$1"' _ "$facts"
 check "the driver date was found" grep -q '^expect gpu-driver-date 20240614' "$record"
 finish
