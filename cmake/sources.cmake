@@ -32,6 +32,7 @@ set(win32_sources
   src/checks/scan_win.cpp
   src/checks/settings_win.cpp
   src/checks/storage_win.cpp
+  src/gui/announce_win.cpp
   src/gui/controls_win.cpp
   src/gui/fonts_win.cpp
   src/gui/hand_off_win.cpp
@@ -66,6 +67,7 @@ set(unit_tests
 
 # Tests of the Win32 layer, run under Wine.
 set(win_tests
+  tests/win/announce_win_test.cpp
   tests/win/controls_win_test.cpp
   tests/win/display_win_test.cpp
   tests/win/fonts_win_test.cpp
@@ -108,6 +110,7 @@ set(e2e_scripts
   tests/e2e/open_failed.sh
   tests/e2e/planted_dlls.sh
   tests/e2e/scan_runs.sh
+  tests/e2e/screen_reader.sh
   tests/e2e/window_actions.sh
 )
 

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "checks/wide_win.h"
+#include "gui/announce_win.h"
 #include "gui/colors.h"
 #include "gui/theme_win.h"
 #include "gui/title_bar_win.h"
@@ -46,6 +47,10 @@ void create_controls(HWND window)
     create_control(window, control_id::message, L"STATIC", SS_NOPREFIX, "", ColorRole::Plain);
     create_control(window, control_id::link_box, L"EDIT", link_box_style, "", ColorRole::LinkBox);
     create_control(window, control_id::footnote, L"STATIC", SS_NOPREFIX, footnote_text(), ColorRole::Footnote);
+    // Last, out of the way: it is never placed, so it keeps no size and paints
+    // nothing, and it takes no focus. It stays a visible window because a
+    // screen reader skips hidden ones, live regions included.
+    create_control(window, control_id::announcer, L"STATIC", SS_NOPREFIX, "", ColorRole::Plain);
 }
 
 void set_control_text(HWND window, int id, std::string_view text)
@@ -158,8 +163,9 @@ void apply_phase(WindowState& state, const UiPhase& phase)
     else
         KillTimer(window, countdown_timer);
 
-    set_control_text(window, control_id::header, view.header);
-    set_control_text(window, control_id::message, view.message);
+    // Live regions: a screen reader reads each change, each count included.
+    set_live_text(window, control_id::header, view.header);
+    set_live_text(window, control_id::message, view.message);
     set_button(window, control_id::primary, view.primary_caption, view.primary_action);
     set_button(window, control_id::secondary, view.secondary_caption, view.secondary_action);
     if (view.link_box_shown) set_control_text(window, control_id::link_box, state.link);

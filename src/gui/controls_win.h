@@ -1,4 +1,4 @@
-// The main window and its eighteen child controls: creating them, and putting
+// The main window and its nineteen child controls: creating them, and putting
 // a phase on the screen. Every decision comes from gui/phases.h, gui/layout.h
 // and gui/colors.h; this side carries it out.
 // Include only from *_win.cpp and *_win.h files.
@@ -21,7 +21,7 @@ inline constexpr DWORD main_window_style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZE
 ATOM register_main_window_class(HMODULE module);
 
 // Creates the hidden 100 x 100 main window at the start-up position for the
-// work area, asks for its dark title bar, then makes its eighteen child
+// work area, asks for its dark title bar, then makes its nineteen child
 // controls. Null when the window cannot be made.
 HWND create_main_window(HMODULE module, const Rect& work);
 

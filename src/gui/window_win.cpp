@@ -5,6 +5,7 @@
 
 #include "checks/scan_win.h"
 #include "checks/wide_win.h"
+#include "gui/announce_win.h"
 #include "gui/colors.h"
 #include "gui/controls_win.h"
 #include "gui/fonts_win.h"
@@ -41,6 +42,7 @@ LRESULT on_row_message(HWND window, LPARAM lparam)
     SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(role));
     InvalidateRect(control, nullptr, TRUE);
     InvalidateRect(window, nullptr, FALSE);  // the row's mark
+    announce(window, row_announcement(state->report, kind));
     return 0;
 }
 
@@ -48,7 +50,8 @@ LRESULT on_scan_finished()
 {
     StateGuard state;
     if (!state) return 0;
-    apply_phase(*state, phase_after_scan(state->report));  // starts the countdown
+    // Starts the countdown, or, while a screen reader runs, waits for the user.
+    apply_phase(*state, phase_after_scan(state->report, next_phase_waits(state->phase, screen_reader_on())));
     return 0;
 }
 
@@ -57,7 +60,7 @@ LRESULT on_timer(HWND window, WPARAM timer_id)
     if (timer_id != countdown_timer) return 0;
     StateGuard state;
     if (!state) return 0;
-    const TickDecision tick = on_tick(state->phase);
+    const TickDecision tick = on_tick(state->phase, screen_reader_on());
     switch (tick.step) {
     case TickStep::Apply: apply_phase(*state, tick.phase); break;
     case TickStep::OpenLink:
@@ -163,9 +166,20 @@ LRESULT on_theme_changed(HWND window)
     return 0;
 }
 
+// A screen reader started during a count stops it: the window waits for the user.
+LRESULT on_screen_reader_changed()
+{
+    StateGuard state;
+    if (!state) return 0;
+    const UiPhase next = phase_after_screen_reader_change(state->phase, screen_reader_on());
+    if (next != state->phase) apply_phase(*state, next);
+    return 0;
+}
+
 LRESULT on_setting_change(HWND window, WPARAM wparam, LPARAM lparam)
 {
     if (theme_setting(wparam, lparam)) return on_theme_changed(window);
+    if (wparam == SPI_SETSCREENREADER) return on_screen_reader_changed();
     return DefWindowProcW(window, WM_SETTINGCHANGE, wparam, lparam);
 }
 

@@ -24,6 +24,15 @@
 //                          once the program's window is gone, sends WM_NULL to
 //                          every window its thread still has (up to MS each):
 //                          "window class=NAME answered=0|1 running=0|1"
+//   winspy --events MS     hooks the live-region events of other processes,
+//                          prints "ready", then one line per event until the
+//                          program's window, once seen, is gone ("t=N gone")
+//                          or MS have passed ("t=N timeout"):
+//     t=1234 live id=133 object=-4 child=0 text=Processor: Acme
+//                          t is ms since "ready"; id, object and child are the
+//                          event's; the text is the control's when the line is
+//                          written (WinEvents carry none), so a watcher that
+//                          stays up for the whole run is what to read, not polls
 #include <windows.h>
 
 #include <fcntl.h>
@@ -60,15 +69,16 @@ std::string escaped(const std::string& text)
     return out;
 }
 
-// WM_GETTEXT is marshalled across processes, so edit controls answer too.
-std::string window_text(HWND window)
+// WM_GETTEXT is marshalled across processes, so edit controls answer too. The
+// program answers once its thread handles messages again, up to `wait_ms` later.
+std::string window_text(HWND window, UINT wait_ms = 500)
 {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 500, &length)) return "";
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, wait_ms, &length)) return "";
     std::vector<wchar_t> buffer(length + 2, L'\0');
     DWORD_PTR copied = 0;
     SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
-                        500, &copied);
+                        wait_ms, &copied);
     return from_wide(buffer.data(), buffer.size());
 }
 
@@ -280,6 +290,48 @@ int send_after_close(std::int64_t limit_ms)
     return 0;
 }
 
+std::int64_t events_started = 0;
+
+void CALLBACK print_live_region(HWINEVENTHOOK, DWORD, HWND control, LONG object, LONG child, DWORD, DWORD)
+{
+    std::printf("t=%lld live id=%d object=%ld child=%ld text=%s\n",
+                static_cast<long long>(now_ms() - events_started), GetDlgCtrlID(control), object, child,
+                escaped(window_text(control, 10000)).c_str());  // raised while the program starts up, too
+    std::fflush(stdout);
+}
+
+int live_region_events(std::int64_t limit_ms)
+{
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
+                                         print_live_region, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    if (hook == nullptr) return 1;
+    events_started = now_ms();
+    std::printf("ready\n");
+    std::fflush(stdout);
+    bool seen = false;
+    int status = 1;
+    for (;;) {
+        // Events arrive as messages to this thread: handle them, then look at the window.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        const std::int64_t t = now_ms() - events_started;
+        HWND main = find_main_window();
+        if (main != nullptr) seen = true;
+        if (seen && main == nullptr) {
+            std::printf("t=%lld gone\n", static_cast<long long>(t));
+            status = 0;
+            break;
+        }
+        if (t >= limit_ms) {
+            std::printf("t=%lld timeout\n", static_cast<long long>(t));
+            break;
+        }
+    }
+    UnhookWinEvent(hook);
+    return status;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -290,6 +342,7 @@ int wmain(int argc, wchar_t** argv)
     if (mode == L"--watch") return watch(ms);
     if (mode == L"--deactivate") return deactivate(ms);
     if (mode == L"--send-after-close") return send_after_close(ms);
+    if (mode == L"--events") return live_region_events(ms);
     HWND main = mode == L"--wait" ? wait_for_window(ms) : find_main_window();
     if (main == nullptr) {
         std::printf("window found=0\n");
