@@ -262,7 +262,7 @@ const std::vector<Machine>& machines()
 GraphicsApi graphics_api(const Machine& m)
 {
     GraphicsApi api;
-    api.open_adapters = [&m]() -> AdapterDescriber {
+    api.open_adapters = [&m](HRESULT&) -> AdapterDescriber {
         return [&m](UINT index, DXGI_ADAPTER_DESC1* desc) -> HRESULT {
             if (index >= m.adapters.size()) return DXGI_ERROR_NOT_FOUND;
             const FakeAdapter& a = m.adapters[index];
@@ -468,7 +468,7 @@ TEST(GraphicsReader, EachMachine)
 {
     for (const Machine& m : machines()) {
         SCOPED_TRACE(m.what);
-        EXPECT_EQ(probe_graphics(graphics_api(m)), m.graphics);
+        EXPECT_EQ(probe_graphics(graphics_api(m)).value, m.graphics);
     }
 }
 
@@ -477,10 +477,13 @@ TEST(GraphicsReader, AdaptersThatCannotBeDescribedAreSkipped)
     Machine m = machines()[1];
     m.adapters[0].fails = true;  // the first and the last fail, the list goes on
     m.adapters.push_back({L"NVIDIA GeForce RTX 4090", 0x10DE, 0x2684, 24 * 1024 * mib, 0, true});
-    EXPECT_EQ(probe_graphics(graphics_api(m)), "NVIDIA GeForce RTX 3060 Laptop GPU");
+    EXPECT_EQ(probe_graphics(graphics_api(m)).value, "NVIDIA GeForce RTX 3060 Laptop GPU");
     GraphicsApi no_dxgi;
-    no_dxgi.open_adapters = [] { return AdapterDescriber(); };
-    EXPECT_EQ(probe_graphics(no_dxgi), std::nullopt);
+    no_dxgi.open_adapters = [](HRESULT& failure) {
+        failure = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+        return AdapterDescriber();
+    };
+    EXPECT_EQ(probe_graphics(no_dxgi).value, std::nullopt);
 }
 
 TEST(DisplayReader, EachMachine)
@@ -526,7 +529,7 @@ TEST(StorageReader, EachMachine)
     for (const Machine& m : machines()) {
         SCOPED_TRACE(m.what);
         FakeDrives drives{m, {}, {}};
-        EXPECT_EQ(probe_storage(drives.api()), m.storage);
+        EXPECT_EQ(probe_storage(drives.api()).value, m.storage);
         EXPECT_TRUE(drives.all_closed());
     }
 }
@@ -542,12 +545,12 @@ TEST(StorageReader, SeekPenaltyRepliesOfEverySize)
             FakeDrives drives{m, {}, {}};
             const std::optional<std::string_view> expected =
                 bytes <= 8 ? std::nullopt : std::optional<std::string_view>(penalty == 0 ? "ssd" : "hdd");
-            EXPECT_EQ(probe_storage(drives.api()), expected) << "penalty " << penalty << ", " << bytes << " bytes";
+            EXPECT_EQ(probe_storage(drives.api()).value, expected) << "penalty " << penalty << ", " << bytes << " bytes";
         }
     }
     const Machine refused{.what = "seek-penalty query refused", .drives = {{.number = 0, .bus = sata}}};
     FakeDrives drives{refused, {}, {}};
-    EXPECT_EQ(probe_storage(drives.api()), std::nullopt);
+    EXPECT_EQ(probe_storage(drives.api()).value, std::nullopt);
 }
 
 TEST(StorageReader, DrivesThatDoNotAnswerAreSkipped)
@@ -559,18 +562,18 @@ TEST(StorageReader, DrivesThatDoNotAnswerAreSkipped)
                                {.number = 15, .bus = nvme, .seek_penalty = -1},
                                {.number = 16, .bus = sata, .seek_penalty = 0}}};
     FakeDrives drives{m, {}, {}};
-    EXPECT_EQ(probe_storage(drives.api()), "nvme");
+    EXPECT_EQ(probe_storage(drives.api()).value, "nvme");
     EXPECT_TRUE(drives.all_closed());
     const Machine beyond{.what = "only PhysicalDrive16", .drives = {{.number = 16, .bus = nvme, .seek_penalty = 0}}};
     FakeDrives none{beyond, {}, {}};
-    EXPECT_EQ(probe_storage(none.api()), std::nullopt);
+    EXPECT_EQ(probe_storage(none.api()).value, std::nullopt);
 }
 
 TEST(MemoryReader, SizeOfEachMachine)
 {
     for (const Machine& m : machines()) {
         SCOPED_TRACE(m.what);
-        EXPECT_EQ(probe_memory_size(memory_api(m)), m.memory_gb);
+        EXPECT_EQ(probe_memory_size(memory_api(m)).value, m.memory_gb);
     }
 }
 
@@ -578,17 +581,17 @@ TEST(MemoryReader, FallsBackToTotalMemoryWhenTheSlotsSayNothingUsable)
 {
     Machine m = machines()[0];
     m.installed_kib = 0;  // read, but no size
-    EXPECT_EQ(probe_memory_size(memory_api(m)), 32u);
+    EXPECT_EQ(probe_memory_size(memory_api(m)).value, 32u);
     MemoryApi failing = memory_api(m);
     failing.memory_status = [](MEMORYSTATUSEX*) -> BOOL { return FALSE; };
-    EXPECT_EQ(probe_memory_size(failing), std::nullopt);
+    EXPECT_EQ(probe_memory_size(failing).value, std::nullopt);
 }
 
 TEST(MemoryReader, SpeedsOfEachMachine)
 {
     for (const Machine& m : machines()) {
         SCOPED_TRACE(m.what);
-        const MemorySpeeds speeds = probe_memory_speeds(memory_api(m));
+        const MemorySpeeds speeds = probe_memory_speeds(memory_api(m)).value.value_or(MemorySpeeds{});
         EXPECT_EQ(speeds.rated, m.speeds.rated);
         EXPECT_EQ(speeds.configured, m.speeds.configured);
     }
@@ -602,12 +605,12 @@ TEST(MemoryReader, FirmwareTableThatCannotBeRead)
     api.firmware_table = [&m](DWORD, DWORD, void* buffer, DWORD) -> UINT {
         return buffer == nullptr ? static_cast<UINT>(m.smbios.size()) : 0;
     };
-    EXPECT_FALSE(probe_memory_speeds(api).rated);
+    EXPECT_FALSE(probe_memory_speeds(api).value);
     // A table larger than the program reads.
     api.firmware_table = [](DWORD, DWORD, void*, DWORD) -> UINT { return smbios_max_bytes + 1; };
-    EXPECT_FALSE(probe_memory_speeds(api).rated);
+    EXPECT_FALSE(probe_memory_speeds(api).value);
     m.smbios.clear();
-    EXPECT_FALSE(probe_memory_speeds(memory_api(m)).rated);
+    EXPECT_FALSE(probe_memory_speeds(memory_api(m)).value);
 }
 
 TEST(PowerReader, PlanOfEachMachine)
