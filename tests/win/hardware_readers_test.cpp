@@ -483,7 +483,14 @@ TEST(GraphicsReader, AdaptersThatCannotBeDescribedAreSkipped)
         failure = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
         return AdapterDescriber();
     };
-    EXPECT_EQ(probe_graphics(no_dxgi).value, std::nullopt);
+    const Finding<std::string> none = probe_graphics(no_dxgi);
+    EXPECT_EQ(none.value, std::nullopt);
+    EXPECT_EQ(none.why_absent, "CreateDXGIFactory1 failed with HRESULT 0x8007007e");
+    // Every adapter listed, none described: the reader hands over the count and the last HRESULT.
+    for (FakeAdapter& a : m.adapters) a.fails = true;
+    EXPECT_EQ(probe_graphics(graphics_api(m)).why_absent,
+              "DXGI: 4 adapters, none a named physical one (none could be described, GetDesc1 failed with HRESULT "
+              "0x80004005)");
 }
 
 TEST(DisplayReader, EachMachine)
@@ -609,6 +616,7 @@ TEST(MemoryReader, FirmwareTableThatCannotBeRead)
     // A table larger than the program reads.
     api.firmware_table = [](DWORD, DWORD, void*, DWORD) -> UINT { return smbios_max_bytes + 1; };
     EXPECT_FALSE(probe_memory_speeds(api).value);
+    EXPECT_EQ(probe_memory_speeds(api).why_absent, "SMBIOS: a table of 1048577 bytes, more than 1048576");
     m.smbios.clear();
     EXPECT_FALSE(probe_memory_speeds(memory_api(m)).value);
 }
