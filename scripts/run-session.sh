@@ -28,7 +28,7 @@ else
 fi
 lines=$(debug_lines "$QD_SESSION/wine.log")
 if [ -n "$lines" ]; then
-  echo "Why findings are missing (the program's debug output):"; printf '  %s\n' "$lines"
+  echo "Why findings are missing (the program's debug output):"; sed 's/^/  /' <<<"$lines"
 else
   echo "No finding is missing."
 fi

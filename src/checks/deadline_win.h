@@ -13,17 +13,18 @@
 namespace qd::checks {
 
 // How long one probe may take before the scan goes on without its finding.
-// Far beyond what a healthy PC needs: the slowest probe, the graphics one,
-// takes about 0.2 s under Wine (a software renderer building Direct3D's
-// adapter list) and up to a few seconds there on a busy machine; on Windows a
-// cold driver stack, or a laptop waking its discrete graphics chip, takes
-// about a second. 4 s leaves that a wide margin, and a probe that blocks
-// still costs the user only 4 s more of "Scanning your PC…".
-inline constexpr std::uint32_t probe_deadline_ms = 4000;
+// Far beyond what a healthy PC needs, busy or not: the slowest probe, the
+// graphics one, takes about 0.2 s under Wine on an idle machine (a software
+// renderer building Direct3D's adapter list) and was seen to take more than
+// 4 s on a 2-core machine at a load average of 20; on Windows a cold driver
+// stack, or a laptop waking its discrete graphics chip, takes about a second.
+// 10 s leaves the worst of those more than twice over, and a probe that
+// blocks for good still costs the user only 10 s more of "Scanning your PC…".
+inline constexpr std::uint32_t probe_deadline_ms = 10000;
 
 // Runs `work` on a thread of its own and waits for that thread at most
 // `deadline_ms`. Empty when it ended in time, else why not ("timed out after
-// 4000 ms"). A thread that misses the deadline is left running, never ended
+// 10000 ms"). A thread that misses the deadline is left running, never ended
 // from outside: `work` and everything it captured stay alive, on the heap,
 // until it returns, however late.
 std::string run_within(std::function<void()> work, std::uint32_t deadline_ms);

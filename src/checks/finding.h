@@ -50,11 +50,11 @@ using AbsentFindings = std::vector<AbsentFinding>;
 
 inline constexpr std::string_view program_name = "Quellix Detect";
 
-// "Quellix Detect: graphics: timed out after 4000 ms". Control characters
+// "Quellix Detect: graphics: timed out after 10000 ms". Control characters
 // become blanks, so a line is always one line; a reason is cut at 200 characters.
 std::string debug_line(const AbsentFinding& absent);
 
-// "timed out after 4000 ms"
+// "timed out after 10000 ms"
 std::string timed_out_reason(std::uint32_t deadline_ms);
 // "GetSystemPowerStatus failed with error 5"
 std::string call_failed(std::string_view call, std::uint32_t error);

@@ -41,7 +41,7 @@ std::vector<SettingsProbe> settings_probes(const std::optional<std::string>& gra
                                            const std::vector<DisplayInfo>& displays);
 
 // Runs `probes` in order, each within `deadline_ms`. A probe that misses it
-// leaves its own fields absent ("power plan: timed out after 4000 ms") and
+// leaves its own fields absent ("power plan: timed out after 10000 ms") and
 // the others keep theirs.
 SettingsSnapshot scan_settings(const std::vector<SettingsProbe>& probes, std::uint32_t deadline_ms,
                                AbsentFindings& absent);

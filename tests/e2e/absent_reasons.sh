@@ -13,7 +13,7 @@ check "exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
 link=$(urls | head -n 1)
 lines=$(debug_lines "$QD_SESSION/wine.log")
 echo "link: $link"
-echo "debug lines:"; printf '  %s\n' "$lines"
+echo "debug lines:"; sed 's/^/  /' <<<"$lines"
 check "the link was opened" [ -n "$link" ]
 
 keys=" $(link_keys "$link" | tr '\n' ' ') "
