@@ -7,6 +7,7 @@
 # mingw-w64 for the program.
 set(portable_sources
   src/checks/display.cpp
+  src/checks/finding.cpp
   src/checks/graphics.cpp
   src/checks/memory.cpp
   src/checks/pacing.cpp
@@ -24,6 +25,7 @@ set(portable_sources
 
 # The Win32 layer: the readers, the worker, the window and its actions.
 set(win32_sources
+  src/checks/deadline_win.cpp
   src/checks/display_win.cpp
   src/checks/graphics_win.cpp
   src/checks/memory_win.cpp
@@ -51,6 +53,7 @@ set(program_entry src/gui/main_win.cpp)
 set(unit_tests
   tests/unit/colors_test.cpp
   tests/unit/display_test.cpp
+  tests/unit/finding_test.cpp
   tests/unit/graphics_test.cpp
   tests/unit/layout_test.cpp
   tests/unit/memory_test.cpp
@@ -103,6 +106,7 @@ set(windows_tools
 
 # End-to-end scripts: the real exe under Wine in Xvfb.
 set(e2e_scripts
+  tests/e2e/absent_reasons.sh
   tests/e2e/bench_startup.sh
   tests/e2e/closing.sh
   tests/e2e/dpi_layout.sh
@@ -111,6 +115,7 @@ set(e2e_scripts
   tests/e2e/planted_dlls.sh
   tests/e2e/scan_runs.sh
   tests/e2e/screen_reader.sh
+  tests/e2e/stuck_driver.sh
   tests/e2e/window_actions.sh
 )
 

@@ -80,3 +80,14 @@ foreach(dll ${stand_in_dlls})
     target_link_options(stand_in_${dll} PRIVATE -static-libgcc)
   endif()
 endforeach()
+
+# Stand-ins for System32 DLLs whose driver-backed call never returns (the test
+# tests/e2e/stuck_driver.sh puts one into its prefix's System32).
+foreach(dll dxgi powrprof)
+  add_library(blocking_${dll} SHARED tests/tools/blocking_dll.c)
+  set_target_properties(blocking_${dll} PROPERTIES OUTPUT_NAME ${dll} PREFIX ""
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/blocking-dlls ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/blocking-dlls/lib)
+  if(MINGW)
+    target_link_options(blocking_${dll} PRIVATE -static-libgcc)
+  endif()
+endforeach()

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "checks/finding.h"
+
 namespace qd::checks {
 
 // One adapter as DXGI describes it.
@@ -26,6 +28,20 @@ inline constexpr std::size_t max_adapters = 16;
 // first max_adapters entries are looked at.
 std::optional<std::string> select_graphics_name(const std::vector<AdapterInfo>& adapters);
 
+// What the graphics reader got from DXGI.
+struct AdapterList {
+    // The HRESULT of opening DXGI's list (a DLL or function that cannot be had
+    // as HRESULT_FROM_WIN32 of its error); 0 when it opened.
+    std::uint32_t open_failure = 0;
+    std::vector<AdapterInfo> adapters;   // those that could be described
+    unsigned undescribed = 0;            // listed adapters GetDesc1 failed for
+    std::uint32_t describe_failure = 0;  // the HRESULT of the last such failure
+};
+
+// The chosen adapter's name, or why there is none: "DXGI: 2 adapters, none a
+// named physical one (1 software or Microsoft, 1 virtual or remote)".
+Finding<std::string> graphics_finding(const AdapterList& list);
+
 // The display class key under HKEY_LOCAL_MACHINE and its driver subkey number i ("...\0007").
 inline constexpr std::string_view display_class_key =
     "SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}";
@@ -43,9 +59,9 @@ using RegistryTextReader =
 // The driver date of the first display-class subkey whose DriverDesc names the
 // adapter (white space collapsed, ASCII case ignored). That subkey ends the search
 // even when its date is missing or malformed.
-std::optional<std::string> find_driver_date(const std::optional<std::string>& graphics_name,
-                                            const RegistryTextReader& read_text);
+Finding<std::string> find_driver_date(const std::optional<std::string>& graphics_name,
+                                      const RegistryTextReader& read_text);
 
-std::optional<std::string> probe_driver_date(const std::optional<std::string>& graphics_name);
+Finding<std::string> probe_driver_date(const std::optional<std::string>& graphics_name);
 
 }  // namespace qd::checks

@@ -16,14 +16,17 @@ namespace qd::checks {
 using AdapterDescriber = std::function<HRESULT(UINT index, DXGI_ADAPTER_DESC1* desc)>;
 
 // Opens DXGI's adapter list through CreateDXGIFactory1 of System32's dxgi.dll;
-// empty when DXGI cannot be had. The list holds the factory until dropped.
-AdapterDescriber open_dxgi_adapters();
+// empty when DXGI cannot be had, with `failure` set to the HRESULT (a DLL or
+// function that cannot be had as HRESULT_FROM_WIN32 of its error). The list
+// holds the factory until dropped.
+AdapterDescriber open_dxgi_adapters(HRESULT& failure);
 
 struct GraphicsApi {
-    std::function<AdapterDescriber()> open_adapters = open_dxgi_adapters;
+    std::function<AdapterDescriber(HRESULT& failure)> open_adapters = open_dxgi_adapters;
 };
 
-// The name of the adapter that represents the machine, from every adapter DXGI lists.
-std::optional<std::string> probe_graphics(const GraphicsApi& api = {});
+// The name of the adapter that represents the machine, from every adapter
+// DXGI lists, or why there is none.
+Finding<std::string> probe_graphics(const GraphicsApi& api = {});
 
 }  // namespace qd::checks

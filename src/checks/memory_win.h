@@ -20,8 +20,9 @@ struct MemoryApi {
 
 // The installed memory in whole GiB; when the slots cannot be read, the
 // memory the system can use.
-std::optional<std::uint32_t> probe_memory_size(const MemoryApi& api = {});
-// The speeds of the first populated memory device in the SMBIOS table.
-MemorySpeeds probe_memory_speeds(const MemoryApi& api = {});
+Finding<std::uint32_t> probe_memory_size(const MemoryApi& api = {});
+// The speeds of the first populated memory device in the SMBIOS table; absent
+// when neither speed is there.
+Finding<MemorySpeeds> probe_memory_speeds(const MemoryApi& api = {});
 
 }  // namespace qd::checks

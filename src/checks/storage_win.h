@@ -22,6 +22,6 @@ struct StorageApi {
 
 // Asks every PhysicalDriveN (N below max_physical_drives, gaps allowed) for its
 // bus type and seek penalty and classifies the drives that answered.
-std::optional<std::string_view> probe_storage(const StorageApi& api = {});
+Finding<std::string_view> probe_storage(const StorageApi& api = {});
 
 }  // namespace qd::checks

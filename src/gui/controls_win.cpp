@@ -120,7 +120,18 @@ std::uint32_t initial_dpi(HWND window)
     return dpi < 97 ? 96 : dpi;
 }
 
-void relayout(WindowState& state)
+SIZE laid_out_window_size(std::uint32_t dpi, bool link_shown)
+{
+    const LayoutMetrics m = layout_metrics(dpi, link_shown);
+    RECT outer = {0, 0, m.client_width, m.client_height};
+    AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, dpi);
+    return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
+namespace {
+
+// Places every control for the state's phase and DPI; true when the link box is shown.
+bool place_controls(WindowState& state)
 {
     HWND window = state.window;
     const PhaseView view = phase_view(state.phase);
@@ -137,13 +148,23 @@ void relayout(WindowState& state)
     place(window, control_id::footnote, layout.footnote);
     if (button2_shown) place(window, control_id::secondary, layout.button2);
     place(window, control_id::primary, layout.button1);
+    return view.link_box_shown;
+}
 
-    const LayoutMetrics m = layout_metrics(state.dpi, view.link_box_shown);
-    RECT outer = {0, 0, m.client_width, m.client_height};
-    AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, state.dpi);
-    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(window, nullptr, TRUE);
+}  // namespace
+
+void relayout(WindowState& state)
+{
+    const SIZE size = laid_out_window_size(state.dpi, place_controls(state));
+    SetWindowPos(state.window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(state.window, nullptr, TRUE);
+}
+
+void relayout_at(WindowState& state, int left, int top)
+{
+    const SIZE size = laid_out_window_size(state.dpi, place_controls(state));
+    SetWindowPos(state.window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(state.window, nullptr, TRUE);
 }
 
 void apply_phase(WindowState& state, const UiPhase& phase)

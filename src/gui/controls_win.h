@@ -31,6 +31,14 @@ std::uint32_t initial_dpi(HWND window);
 // Places every control for the state's phase and DPI and sizes the window.
 void relayout(WindowState& state);
 
+// The window's outer size (frame included) for its laid-out client area at
+// `dpi`, with or without the link box.
+SIZE laid_out_window_size(std::uint32_t dpi, bool link_shown);
+
+// Places every control for the state's phase and DPI, then moves the window
+// to `left`, `top` with its laid-out size in one SetWindowPos.
+void relayout_at(WindowState& state, int left, int top);
+
 // Stores the phase and puts it on the screen; the caller holds the state.
 // Starts the countdown timer for a phase with a count and stops it for any other.
 void apply_phase(WindowState& state, const UiPhase& phase);

@@ -106,10 +106,11 @@ void run()
     run_message_loop(window);
 
     take_out_window_state();  // releases the state and its fonts; the brushes go with the thread
-    if (!wait_pumping_messages(worker.get(), scan_finish_wait_ms)) {
-        // The scan is still inside a probe (a very busy machine, a stuck
-        // driver): end here with exit code 0, without the DLLs' detach
-        // handlers that could crash under the worker's feet.
+    if (!wait_pumping_messages(worker.get(), scan_finish_wait_ms) || checks::probe_left_running()) {
+        // The scan is still inside a probe (a very busy machine), or a probe
+        // that missed its deadline is still inside a driver call that may
+        // never return: end here with exit code 0, without the DLLs' detach
+        // handlers that could crash under its feet.
         TerminateProcess(GetCurrentProcess(), 0);
     }
 }

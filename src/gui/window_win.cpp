@@ -129,11 +129,27 @@ LRESULT on_dpi_changed(HWND window, WPARAM wparam, LPARAM lparam)
     const FontSet old_fonts = std::exchange(state->fonts, create_font_set(dpi));
     apply_fonts(window, state->fonts, dpi);  // the old fonts go once no control uses them
     apply_icons(window, state->icons, dpi);
-    relayout(*state);
+    // The suggested corner with the window's own size, in one move: on a
+    // drag to another monitor the window lands where Windows put it, at the
+    // size WM_GETDPISCALEDSIZE told Windows, not first resized and then moved.
     if (const auto* suggested = reinterpret_cast<const RECT*>(lparam))
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        relayout_at(*state, suggested->left, suggested->top);
+    else
+        relayout(*state);
     return 0;
+}
+
+// Before a DPI change Windows asks what size the window will take at the new
+// DPI, so that the rectangle it then suggests is the window's own, laid-out
+// size (and the pointer stays on the title bar while dragging).
+LRESULT on_get_dpi_scaled_size(WPARAM wparam, LPARAM lparam)
+{
+    auto* size = reinterpret_cast<SIZE*>(lparam);
+    StateGuard state;
+    if (!state || size == nullptr) return FALSE;
+    *size = laid_out_window_size(layout_dpi(static_cast<std::uint32_t>(wparam)),
+                                 phase_view(state->phase).link_box_shown);
+    return TRUE;
 }
 
 LRESULT on_erase_background(HWND window, HDC dc)
@@ -206,6 +222,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_CTLCOLORBTN: return reinterpret_cast<LRESULT>(window_brush());
     case WM_CTLCOLORSTATIC: return control_colors(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_DPICHANGED: return on_dpi_changed(window, wparam, lparam);
+    case WM_GETDPISCALEDSIZE: return on_get_dpi_scaled_size(wparam, lparam);
     case WM_SYSCOLORCHANGE: return on_theme_changed(window);
     case WM_SETTINGCHANGE: return on_setting_change(window, wparam, lparam);
     case checks::wm_scan_row: return on_row_message(window, lparam);

@@ -16,7 +16,7 @@ namespace {
 GraphicsApi graphics_api(const Machine& m)
 {
     GraphicsApi api;
-    api.open_adapters = [&m]() -> AdapterDescriber {
+    api.open_adapters = [&m](HRESULT&) -> AdapterDescriber {
         return [&m](UINT index, DXGI_ADAPTER_DESC1* desc) -> HRESULT {
             if (index >= m.adapters.size()) return DXGI_ERROR_NOT_FOUND;
             const FakeAdapter& a = m.adapters[index];
@@ -41,7 +41,7 @@ TEST(GraphicsReader, EachMachine)
 {
     for (const Machine& m : machines()) {
         SCOPED_TRACE(m.what);
-        EXPECT_EQ(probe_graphics(graphics_api(m)), m.graphics);
+        EXPECT_EQ(probe_graphics(graphics_api(m)).value, m.graphics);
     }
 }
 
@@ -50,8 +50,18 @@ TEST(GraphicsReader, AdaptersThatCannotBeDescribedAreSkipped)
     Machine m = machines()[1];
     m.adapters[0].fails = true;  // the first and the last fail, the list goes on
     m.adapters.push_back({L"NVIDIA GeForce RTX 4090", 0x10DE, 0x2684, 24 * 1024 * mib, 0, true});
-    EXPECT_EQ(probe_graphics(graphics_api(m)), "NVIDIA GeForce RTX 3060 Laptop GPU");
+    EXPECT_EQ(probe_graphics(graphics_api(m)).value, "NVIDIA GeForce RTX 3060 Laptop GPU");
     GraphicsApi no_dxgi;
-    no_dxgi.open_adapters = [] { return AdapterDescriber(); };
-    EXPECT_EQ(probe_graphics(no_dxgi), std::nullopt);
+    no_dxgi.open_adapters = [](HRESULT& failure) {
+        failure = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+        return AdapterDescriber();
+    };
+    const Finding<std::string> none = probe_graphics(no_dxgi);
+    EXPECT_EQ(none.value, std::nullopt);
+    EXPECT_EQ(none.why_absent, "CreateDXGIFactory1 failed with HRESULT 0x8007007e");
+    // Every adapter listed, none described: the reader hands over the count and the last HRESULT.
+    for (FakeAdapter& a : m.adapters) a.fails = true;
+    EXPECT_EQ(probe_graphics(graphics_api(m)).why_absent,
+              "DXGI: 4 adapters, none a named physical one (none could be described, GetDesc1 failed with HRESULT "
+              "0x80004005)");
 }

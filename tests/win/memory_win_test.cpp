@@ -55,7 +55,7 @@ TEST(MemoryReader, SizeOfEachMachine)
 {
     for (const Machine& m : machines()) {
         SCOPED_TRACE(m.what);
-        EXPECT_EQ(probe_memory_size(memory_api(m)), m.memory_gb);
+        EXPECT_EQ(probe_memory_size(memory_api(m)).value, m.memory_gb);
     }
 }
 
@@ -63,17 +63,17 @@ TEST(MemoryReader, FallsBackToTotalMemoryWhenTheSlotsSayNothingUsable)
 {
     Machine m = machines()[0];
     m.installed_kib = 0;  // read, but no size
-    EXPECT_EQ(probe_memory_size(memory_api(m)), 32u);
+    EXPECT_EQ(probe_memory_size(memory_api(m)).value, 32u);
     MemoryApi failing = memory_api(m);
     failing.memory_status = [](MEMORYSTATUSEX*) -> BOOL { return FALSE; };
-    EXPECT_EQ(probe_memory_size(failing), std::nullopt);
+    EXPECT_EQ(probe_memory_size(failing).value, std::nullopt);
 }
 
 TEST(MemoryReader, SpeedsOfEachMachine)
 {
     for (const Machine& m : machines()) {
         SCOPED_TRACE(m.what);
-        const MemorySpeeds speeds = probe_memory_speeds(memory_api(m));
+        const MemorySpeeds speeds = probe_memory_speeds(memory_api(m)).value.value_or(MemorySpeeds{});
         EXPECT_EQ(speeds.rated, m.speeds.rated);
         EXPECT_EQ(speeds.configured, m.speeds.configured);
     }
@@ -87,10 +87,11 @@ TEST(MemoryReader, FirmwareTableThatCannotBeRead)
     api.firmware_table = [&m](DWORD, DWORD, void* buffer, DWORD) -> UINT {
         return buffer == nullptr ? static_cast<UINT>(m.smbios.size()) : 0;
     };
-    EXPECT_FALSE(probe_memory_speeds(api).rated);
+    EXPECT_FALSE(probe_memory_speeds(api).value);
     // A table larger than the program reads.
     api.firmware_table = [](DWORD, DWORD, void*, DWORD) -> UINT { return smbios_max_bytes + 1; };
-    EXPECT_FALSE(probe_memory_speeds(api).rated);
+    EXPECT_FALSE(probe_memory_speeds(api).value);
+    EXPECT_EQ(probe_memory_speeds(api).why_absent, "SMBIOS: a table of 1048577 bytes, more than 1048576");
     m.smbios.clear();
-    EXPECT_FALSE(probe_memory_speeds(memory_api(m)).rated);
+    EXPECT_FALSE(probe_memory_speeds(memory_api(m)).value);
 }

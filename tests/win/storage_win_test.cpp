@@ -116,7 +116,7 @@ TEST(StorageReader, EachMachine)
     for (const Machine& m : machines()) {
         SCOPED_TRACE(m.what);
         FakeDrives drives{m, {}, {}};
-        EXPECT_EQ(probe_storage(drives.api()), m.storage);
+        EXPECT_EQ(probe_storage(drives.api()).value, m.storage);
         EXPECT_TRUE(drives.all_closed());
     }
 }
@@ -132,12 +132,12 @@ TEST(StorageReader, SeekPenaltyRepliesOfEverySize)
             FakeDrives drives{m, {}, {}};
             const std::optional<std::string_view> expected =
                 bytes <= 8 ? std::nullopt : std::optional<std::string_view>(penalty == 0 ? "ssd" : "hdd");
-            EXPECT_EQ(probe_storage(drives.api()), expected) << "penalty " << penalty << ", " << bytes << " bytes";
+            EXPECT_EQ(probe_storage(drives.api()).value, expected) << "penalty " << penalty << ", " << bytes << " bytes";
         }
     }
     const Machine refused{.what = "seek-penalty query refused", .drives = {{.number = 0, .bus = sata}}};
     FakeDrives drives{refused, {}, {}};
-    EXPECT_EQ(probe_storage(drives.api()), std::nullopt);
+    EXPECT_EQ(probe_storage(drives.api()).value, std::nullopt);
 }
 
 TEST(StorageReader, DrivesThatDoNotAnswerAreSkipped)
@@ -149,9 +149,9 @@ TEST(StorageReader, DrivesThatDoNotAnswerAreSkipped)
                                {.number = 15, .bus = nvme, .seek_penalty = -1},
                                {.number = 16, .bus = sata, .seek_penalty = 0}}};
     FakeDrives drives{m, {}, {}};
-    EXPECT_EQ(probe_storage(drives.api()), "nvme");
+    EXPECT_EQ(probe_storage(drives.api()).value, "nvme");
     EXPECT_TRUE(drives.all_closed());
     const Machine beyond{.what = "only PhysicalDrive16", .drives = {{.number = 16, .bus = nvme, .seek_penalty = 0}}};
     FakeDrives none{beyond, {}, {}};
-    EXPECT_EQ(probe_storage(none.api()), std::nullopt);
+    EXPECT_EQ(probe_storage(none.api()).value, std::nullopt);
 }

@@ -227,6 +227,74 @@ TEST_F(MainWindowTest, DpiChangeRemakesFontsRelaysOutAndMovesToTheSuggestedCorne
     EXPECT_EQ(now.bottom - now.top, outer.bottom - outer.top);
 }
 
+TEST_F(MainWindowTest, AskedForItsSizeAtAnotherDpiTheWindowGivesItsLaidOutSize)
+{
+    // The client sizes of the layout at each DPI, framed at that DPI: what the
+    // window takes after the change, so what Windows should suggest.
+    const struct {
+        UINT dpi;
+        SIZE client;
+    } cases[] = {{96, {520, 434}}, {120, {650, 538}}, {144, {780, 651}}, {192, {1040, 868}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        RECT outer = {0, 0, c.client.cx, c.client.cy};
+        AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, c.dpi);
+        SIZE size = {123, 45};  // Windows' own guess, scaled from the current size
+        EXPECT_EQ(SendMessageW(window, WM_GETDPISCALEDSIZE, c.dpi, reinterpret_cast<LPARAM>(&size)), TRUE);
+        EXPECT_EQ(size.cx, outer.right - outer.left);
+        EXPECT_EQ(size.cy, outer.bottom - outer.top);
+    }
+    // With the link box shown the window is taller by its band.
+    set_phase(open_failed_phase(false));
+    RECT outer = {0, 0, 780, 720};
+    AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, 144);
+    SIZE size = {};
+    SendMessageW(window, WM_GETDPISCALEDSIZE, 144, reinterpret_cast<LPARAM>(&size));
+    EXPECT_EQ(size.cy, outer.bottom - outer.top);
+}
+
+namespace {
+
+// The window's moves and resizes as it receives them, through a procedure put in front of its own.
+std::vector<WINDOWPOS>* window_moves = nullptr;
+WNDPROC window_own_proc = nullptr;
+LRESULT CALLBACK recording_moves(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_WINDOWPOSCHANGED && window_moves != nullptr) {
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
+        if ((pos->flags & SWP_NOMOVE) == 0 || (pos->flags & SWP_NOSIZE) == 0) window_moves->push_back(*pos);
+    }
+    return CallWindowProcW(window_own_proc, hwnd, message, wparam, lparam);
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, ADpiChangeMovesAndSizesTheWindowInOneStep)
+{
+    std::vector<WINDOWPOS> moves;
+    window_moves = &moves;
+    window_own_proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recording_moves)));
+    RECT suggested = {300, 200, 1000, 950};  // another size than the window's own
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window_own_proc));
+    window_moves = nullptr;
+
+    RECT outer = {0, 0, 780, 651};
+    AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, 144);
+    ASSERT_EQ(moves.size(), 1u) << "moved and sized in separate steps";
+    EXPECT_EQ(moves[0].x, 300);
+    EXPECT_EQ(moves[0].y, 200);
+    EXPECT_EQ(moves[0].cx, outer.right - outer.left);
+    EXPECT_EQ(moves[0].cy, outer.bottom - outer.top);
+    RECT now = {};
+    GetWindowRect(window, &now);
+    EXPECT_EQ(now.left, 300);
+    EXPECT_EQ(now.top, 200);
+    EXPECT_EQ(now.right - now.left, outer.right - outer.left);
+    EXPECT_EQ(now.bottom - now.top, outer.bottom - outer.top);
+}
+
 TEST_F(MainWindowTest, ADpiChangeBelow96IsTakenAs96)
 {
     for (const WORD dpi : {WORD{0}, WORD{48}}) {
