@@ -76,8 +76,10 @@ bool wait_pumping_messages(HANDLE handle, DWORD limit_ms)
             MsgWaitForMultipleObjectsEx(1, &handle, static_cast<DWORD>(until - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0) return true;
         if (woke != WAIT_OBJECT_0 + 1) return false;  // timed out or failed
+        // One message per look at the deadline: a window that keeps the
+        // queue busy cannot hold the process past the limit.
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
 }
 

@@ -74,6 +74,20 @@ wait_text() {
   done
 }
 
+# Waits until control ID has the keyboard focus (at most $2 s); fails when it
+# never does. The last snapshot is left in $snap. Like wait_text, for a focus
+# that stays once there (a phase that waits for the user).
+wait_focus() {
+  local id=$1 limit=${2:-15} t0
+  t0=$(now_ms)
+  while :; do
+    snap=$(spy)
+    [ "$(field "$(window_line "$snap")" focus)" = "$id" ] && return 0
+    [ $(( $(now_ms) - t0 )) -ge $((limit * 1000)) ] && return 1
+    sleep 0.05
+  done
+}
+
 # Waits until the window is gone (at most $1 s).
 wait_gone() {
   local limit=${1:-15} t0
