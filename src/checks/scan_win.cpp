@@ -74,19 +74,19 @@ void run_scan(HWND window)
 {
     std::int64_t last_post = monotonic_ns();
 
-    post_row(last_post, window, processor_row(probe_processor()));
+    post_row(last_post, window, {ProcessorRow{probe_processor()}});
 
     const std::optional<std::string> graphics_name = probe_graphics();
-    post_row(last_post, window, graphics_row(graphics_name));
+    post_row(last_post, window, {GraphicsRow{graphics_name}});
 
-    post_row(last_post, window, memory_row(probe_memory_size()));
+    post_row(last_post, window, {MemoryRow{probe_memory_size()}});
 
     DisplayProbe display = probe_display();
-    post_row(last_post, window, display_row(display.display_size, display.refresh_hz));
+    post_row(last_post, window, {DisplayRow{display.display_size, display.refresh_hz}});
 
-    post_row(last_post, window, storage_row(probe_storage()));
+    post_row(last_post, window, {StorageRow{probe_storage()}});
 
-    post_row(last_post, window, settings_row(scan_settings(graphics_name, display.displays)));
+    post_row(last_post, window, {SettingsRow{scan_settings(graphics_name, display.displays)}});
 
     post_scan_finished(window);
 }

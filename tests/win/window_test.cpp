@@ -580,15 +580,15 @@ TEST_F(MainWindowTest, RowMessagesSetTheValueTextAndRole)
     two.game_mode = TriState::Off;
     two.os_build = 22631;
     const Case cases[] = {
-        {processor_row("Acme(R) Core 8-Core"), control_id::first_value + 0, "Acme(R) Core 8-Core", 4},
-        {graphics_row(std::nullopt), control_id::first_value + 1, "not found", 5},
-        {memory_row(16), control_id::first_value + 2, "16 GB", 4},
-        {display_row(DisplaySize{1920, 1080}, 144), control_id::first_value + 3, u8(u8"1920 \u00D7 1080 @ 144 Hz"), 4},
-        {storage_row("hdd"), control_id::first_value + 4, "Hard drive (HDD)", 4},
-        {settings_row(none), control_id::first_value + 5, "not found", 5},
-        {settings_row(two), control_id::first_value + 5, "2 checked",
+        {{ProcessorRow{"Acme(R) Core 8-Core"}}, control_id::first_value + 0, "Acme(R) Core 8-Core", 4},
+        {{GraphicsRow{}}, control_id::first_value + 1, "not found", 5},
+        {{MemoryRow{16}}, control_id::first_value + 2, "16 GB", 4},
+        {{DisplayRow{DisplaySize{1920, 1080}, 144}}, control_id::first_value + 3, u8(u8"1920 \u00D7 1080 @ 144 Hz"), 4},
+        {{StorageRow{"hdd"}}, control_id::first_value + 4, "Hard drive (HDD)", 4},
+        {{SettingsRow{none}}, control_id::first_value + 5, "not found", 5},
+        {{SettingsRow{two}}, control_id::first_value + 5, "2 checked",
          4},  // a second message for a row replaces the first
-        {display_row(std::nullopt, std::nullopt), control_id::first_value + 3, "not found", 5},
+        {{DisplayRow{}}, control_id::first_value + 3, "not found", 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -610,7 +610,7 @@ TEST_F(MainWindowTest, ARowMessageThatFindsTheStateInUseIsDroppedUnread)
     {
         StateGuard held;
         ASSERT_TRUE(held);
-        send_row(memory_row(32));
+        send_row({MemoryRow{32}});
     }
     EXPECT_EQ(text(control_id::first_value + 2), u8(u8"\u2026"));
     EXPECT_EQ(role_of(item(control_id::first_value + 2)), static_cast<LONG_PTR>(ColorRole::ValuePending));
@@ -620,7 +620,7 @@ TEST_F(MainWindowTest, ARowMessageThatFindsTheStateInUseIsDroppedUnread)
 
 TEST_F(MainWindowTest, ScanFinishedStartsTheCountdownAndTheTimerDrivesIt)
 {
-    send_row(storage_row("ssd"));  // storage and settings do not count as hardware
+    send_row({StorageRow{"ssd"}});  // storage and settings do not count as hardware
     const ULONGLONG began = GetTickCount64();
     SendMessageW(window, wm_scan_finished, 0, 0);
     EXPECT_EQ(phase(), open_countdown_phase(true, 3));
@@ -683,8 +683,8 @@ TEST_F(MainWindowTest, OpenLinkStoresTheLinkItOpensWithTheFormThePhaseAsks)
         {open_countdown_phase(true, 1), 32, true, open_failed_phase(false)},
         {open_failed_phase(true), 42, false, opened_phase(false, 3)},
     };
-    send_row(processor_row("Acme CPU"));
-    send_row(memory_row(8));
+    send_row({ProcessorRow{"Acme CPU"}});
+    send_row({MemoryRow{8}});
     ScanReport report;
     report.processor_name = "Acme CPU";
     report.memory_gb = 8;
@@ -712,7 +712,7 @@ HWND shell_test_window = nullptr;
 void row_during_shell_call()
 {
     // Something the shell sends back while it runs: the state must be free.
-    SendMessageW(shell_test_window, wm_scan_row, 0, reinterpret_cast<LPARAM>(new RowMessage(memory_row(64))));
+    SendMessageW(shell_test_window, wm_scan_row, 0, reinterpret_cast<LPARAM>(new RowMessage{MemoryRow{64}}));
     // "Open now" pressed again while the first opening is still in the shell.
     SendMessageW(shell_test_window, WM_COMMAND, MAKEWPARAM(control_id::primary, BN_CLICKED), 0);
 }
