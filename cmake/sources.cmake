@@ -38,6 +38,7 @@ set(win32_sources
   src/gui/paint_win.cpp
   src/gui/theme_win.cpp
   src/gui/title_bar_win.cpp
+  src/gui/ui_thread_win.cpp
   src/gui/window_state_win.cpp
   src/gui/window_win.cpp
   src/link/browser_win.cpp
