@@ -879,6 +879,34 @@ TEST_F(MainWindowTest, CopyLinkPutsExactlyTheLinkOnTheClipboardAndRetriesAfterAF
     EXPECT_EQ(phase(), open_failed_phase(true));
 }
 
+namespace {
+// The formats on the clipboard in the order the system lists them: the ones
+// put there first, then those it makes from them (text in other encodings, the locale).
+std::vector<UINT> clipboard_formats()
+{
+    std::vector<UINT> formats;
+    if (!OpenClipboard(nullptr)) return formats;
+    for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) formats.push_back(f);
+    CloseClipboard();
+    return formats;
+}
+}  // namespace
+
+TEST_F(MainWindowTest, CopyLinkPutsTheLinkAsUnicodeText)
+{
+    // The system converts between its text formats when asked, so reading the
+    // text back cannot tell them apart: the format put there is the first listed.
+    set_link("https://example.test/detect?src=app");
+    set_phase(open_failed_phase(false));
+    click(control_id::primary);
+    ASSERT_EQ(phase(), open_failed_phase(true));
+    const std::vector<UINT> formats = clipboard_formats();
+    ASSERT_FALSE(formats.empty());
+    EXPECT_EQ(formats[0], static_cast<UINT>(CF_UNICODETEXT));
+    for (std::size_t i = 1; i < formats.size(); ++i)  // anything else is made by the system from it
+        EXPECT_TRUE(formats[i] == CF_TEXT || formats[i] == CF_OEMTEXT || formats[i] == CF_LOCALE) << formats[i];
+}
+
 TEST_F(MainWindowTest, ActivationRestoresTheSavedFocusOrFallsBackToTheDefaultButton)
 {
     set_phase(open_countdown_phase(false, 3));
