@@ -14,11 +14,12 @@ namespace {
 std::vector<AdapterInfo> enumerate_adapters(const GraphicsApi& api)
 {
     std::vector<AdapterInfo> adapters;
-    const AdapterDescriber describe = api.open_adapters();
-    if (!describe) return adapters;
+    const std::unique_ptr<void, void (*)(void*)> list(api.open_list(api.context), api.close_list);
+    if (!list) return adapters;
     for (UINT index = 0; index < max_adapters; ++index) {
         DXGI_ADAPTER_DESC1 desc = {};
-        const HRESULT result = describe(index, &desc);
+        const AdapterAnswer answer = api.read_adapter(list.get(), index, &desc);
+        const HRESULT result = FAILED(answer.listed) ? answer.listed : answer.described;
         if (result == DXGI_ERROR_NOT_FOUND) break;
         if (FAILED(result)) continue;
         AdapterInfo info;
@@ -33,22 +34,25 @@ std::vector<AdapterInfo> enumerate_adapters(const GraphicsApi& api)
 
 }  // namespace
 
-AdapterDescriber open_dxgi_adapters()
+void* open_dxgi_list(void*)
 {
     const auto create_factory = system_function<decltype(&CreateDXGIFactory1)>(L"dxgi.dll", "CreateDXGIFactory1");
-    if (create_factory == nullptr) return {};
-    ComPtr<IDXGIFactory1> created;
-    if (FAILED(create_factory(IID_IDXGIFactory1, reinterpret_cast<void**>(created.put()))) || !created) return {};
-    // Shared, because a std::function must be copyable.
-    const std::shared_ptr<IDXGIFactory1> factory(created.release(), [](IDXGIFactory1* f) { f->Release(); });
-    return [factory](UINT index, DXGI_ADAPTER_DESC1* desc) -> HRESULT {
-        ComPtr<IDXGIAdapter1> adapter;
-        const HRESULT result = factory->EnumAdapters1(index, adapter.put());
-        if (FAILED(result)) return result;
-        if (!adapter) return E_POINTER;
-        return adapter.get()->GetDesc1(desc);
-    };
+    if (create_factory == nullptr) return nullptr;
+    ComPtr<IDXGIFactory1> factory;
+    if (FAILED(create_factory(IID_IDXGIFactory1, reinterpret_cast<void**>(factory.put())))) return nullptr;
+    return factory.release();
 }
+
+AdapterAnswer read_dxgi_adapter(void* list, UINT index, DXGI_ADAPTER_DESC1* desc)
+{
+    ComPtr<IDXGIAdapter1> adapter;
+    const HRESULT listed = static_cast<IDXGIFactory1*>(list)->EnumAdapters1(index, adapter.put());
+    if (FAILED(listed)) return {listed, E_UNEXPECTED};
+    if (!adapter) return {E_POINTER, E_UNEXPECTED};
+    return {S_OK, adapter.get()->GetDesc1(desc)};
+}
+
+void close_dxgi_list(void* list) { static_cast<IDXGIFactory1*>(list)->Release(); }
 
 std::optional<std::string> probe_graphics(const GraphicsApi& api)
 {

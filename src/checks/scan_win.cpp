@@ -19,7 +19,7 @@ namespace {
 // cannot be created, set or waited on.
 bool timer_sleep(const PacingApi& api, std::int64_t ns)
 {
-    UniqueHandle timer(api.create_timer());
+    UniqueHandle timer(api.create_timer(api.context));
     if (!timer) return false;
     LARGE_INTEGER due;
     due.QuadPart = -(ns / 100);  // relative, in whole 100 ns units
@@ -38,15 +38,15 @@ DWORD WINAPI scan_thread(LPVOID parameter)
 void pace_sleep(std::int64_t ns, const PacingApi& api)
 {
     if (ns == 0) {
-        api.sleep(0);
+        api.sleep(api.context, 0);
         return;
     }
     if (timer_sleep(api, ns)) return;
     // Sleep may end up to a clock tick early (15.6 ms by default): top it up
     // until the clock says the whole wait has passed.
-    const std::int64_t began = api.now();
-    api.sleep(sleep_ms_for(ns));
-    while (api.now() - began < ns) api.sleep(1);
+    const std::int64_t began = api.now(api.context);
+    api.sleep(api.context, sleep_ms_for(ns));
+    while (api.now(api.context) - began < ns) api.sleep(api.context, 1);
 }
 
 std::int64_t monotonic_ns()

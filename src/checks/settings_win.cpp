@@ -62,7 +62,7 @@ DWORD system_active_scheme(GUID** scheme)
 std::optional<Guid> read_active_scheme(const PowerApi& api)
 {
     GUID* scheme = nullptr;
-    const DWORD status = api.active_scheme(&scheme);
+    const DWORD status = api.active_scheme(api.context, &scheme);
     const UniqueLocal owned(scheme);  // the system's copy, freed on every path
     if (status != ERROR_SUCCESS || scheme == nullptr) return std::nullopt;
     Guid guid;
@@ -76,7 +76,7 @@ std::optional<Guid> read_active_scheme(const PowerApi& api)
 std::optional<PowerStatus> read_power_status(const PowerApi& api)
 {
     SYSTEM_POWER_STATUS status = {};
-    if (!api.power_status(&status)) return std::nullopt;
+    if (!api.power_status(api.context, &status)) return std::nullopt;
     return PowerStatus{status.ACLineStatus, status.BatteryFlag};
 }
 

@@ -1,7 +1,6 @@
 // The power readers' calls to the system, gathered so that a test can answer
 // them the way a real machine does. Include only from *_win.cpp files.
 #pragma once
-#include <functional>
 #include <optional>
 
 #include "checks/platform_win.h"
@@ -13,10 +12,16 @@ namespace qd::checks {
 // ERROR_SUCCESS with a GUID the caller frees with LocalFree, else an error code.
 DWORD system_active_scheme(GUID** scheme);
 
+// Plain function pointers: each gets `context` first (a test's answers; the
+// system's calls need none).
 struct PowerApi {
-    std::function<DWORD(GUID** scheme)> active_scheme = system_active_scheme;
+    void* context = nullptr;
+    DWORD (*active_scheme)
+    (void* context, GUID** scheme) = [](void*, GUID** scheme) { return system_active_scheme(scheme); };
     // GetSystemPowerStatus.
-    std::function<BOOL(SYSTEM_POWER_STATUS* status)> power_status = GetSystemPowerStatus;
+    BOOL (*power_status)
+    (void* context, SYSTEM_POWER_STATUS* status) =
+        [](void*, SYSTEM_POWER_STATUS* status) { return GetSystemPowerStatus(status); };
 };
 
 // The active power scheme; absent when it cannot be read.

@@ -23,13 +23,13 @@ bool query_property(const StorageApi& api, HANDLE drive, std::uint32_t property_
 {
     StoragePropertyQuery query = storage_property_query(property_id);
     returned = 0;
-    return api.control(drive, ioctl_storage_query_property, query.data(), static_cast<DWORD>(query.size()),
+    return api.control(api.context, drive, ioctl_storage_query_property, query.data(), static_cast<DWORD>(query.size()),
                        reply.data(), static_cast<DWORD>(reply.size()), &returned) != 0;
 }
 
 std::optional<DriveInfo> read_drive(const StorageApi& api, unsigned n)
 {
-    const UniqueFile drive(api.open_drive(to_wide(physical_drive_path(n)).c_str()));
+    const UniqueFile drive(api.open_drive(api.context, to_wide(physical_drive_path(n)).c_str()));
     if (!drive) return std::nullopt;  // no such drive (a gap in the numbers), or no access
 
     DeviceDescriptorReply descriptor = {};

@@ -261,35 +261,43 @@ const std::vector<Machine>& machines()
     return list;
 }
 
-// DXGI's adapter list answered from a machine.
-GraphicsApi graphics_api(const Machine& m)
+// The machine a fake's context points at.
+const Machine& machine_in(void* context) { return *static_cast<const Machine*>(context); }
+void* context_of(const Machine& m) { return const_cast<Machine*>(&m); }
+
+// DXGI's adapter list answered from a machine; the list is the machine itself.
+GraphicsApi graphics_api(const Machine& machine)
 {
     GraphicsApi api;
-    api.open_adapters = [&m]() -> AdapterDescriber {
-        return [&m](UINT index, DXGI_ADAPTER_DESC1* desc) -> HRESULT {
-            if (index >= m.adapters.size()) return DXGI_ERROR_NOT_FOUND;
-            const FakeAdapter& a = m.adapters[index];
-            if (a.fails) return E_FAIL;
-            *desc = {};
-            wcsncpy(desc->Description, a.description, 128);
-            desc->VendorId = a.vendor;
-            desc->DeviceId = a.device;
-            desc->DedicatedVideoMemory = a.dedicated_bytes;
-            desc->SharedSystemMemory = a.shared_bytes;
-            desc->AdapterLuid = {0x1000 + index, 0};
-            desc->Flags = a.flags;
-            return S_OK;
-        };
+    api.context = context_of(machine);
+    api.open_list = [](void* context) { return context; };
+    api.read_adapter = [](void* list, UINT index, DXGI_ADAPTER_DESC1* desc) -> AdapterAnswer {
+        const Machine& m = machine_in(list);
+        if (index >= m.adapters.size()) return {DXGI_ERROR_NOT_FOUND, E_UNEXPECTED};
+        const FakeAdapter& a = m.adapters[index];
+        if (a.fails) return {S_OK, E_FAIL};
+        *desc = {};
+        wcsncpy(desc->Description, a.description, 128);
+        desc->VendorId = a.vendor;
+        desc->DeviceId = a.device;
+        desc->DedicatedVideoMemory = a.dedicated_bytes;
+        desc->SharedSystemMemory = a.shared_bytes;
+        desc->AdapterLuid = {0x1000 + index, 0};
+        desc->Flags = a.flags;
+        return {S_OK, S_OK};
     };
+    api.close_list = [](void*) {};
     return api;
 }
 
 // Display calls answered from a machine. Like the system, both refuse a
 // structure whose size field was not set.
-DisplayApi display_api(const Machine& m)
+DisplayApi display_api(const Machine& machine)
 {
     DisplayApi api;
-    api.enum_devices = [&m](DWORD index, DISPLAY_DEVICEW* device) -> BOOL {
+    api.context = context_of(machine);
+    api.enum_devices = [](void* context, DWORD index, DISPLAY_DEVICEW* device) -> BOOL {
+        const Machine& m = machine_in(context);
         if (device->cb != sizeof(DISPLAY_DEVICEW) || m.device_list_fails || index >= m.displays.size()) return FALSE;
         const FakeDisplay& d = m.displays[index];
         wcsncpy(device->DeviceName, d.name.c_str(), 32);
@@ -297,7 +305,8 @@ DisplayApi display_api(const Machine& m)
         device->StateFlags = d.flags;
         return TRUE;
     };
-    api.enum_settings = [&m](const wchar_t* name, DWORD mode_index, DEVMODEW* mode) -> BOOL {
+    api.enum_settings = [](void* context, const wchar_t* name, DWORD mode_index, DEVMODEW* mode) -> BOOL {
+        const Machine& m = machine_in(context);
         if (mode->dmSize != sizeof(DEVMODEW)) return FALSE;
         const FakeDisplay* display = nullptr;
         for (const FakeDisplay& d : m.displays)
@@ -331,58 +340,68 @@ struct FakeDrives {
     StorageApi api()
     {
         StorageApi api;
-        api.open_drive = [this](const wchar_t* path) -> HANDLE {
-            for (const FakeDrive& d : machine.drives) {
-                if (path != L"\\\\.\\PhysicalDrive" + std::to_wstring(d.number)) continue;
-                if (d.open_error != 0) break;
-                const HANDLE h = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-                open[h] = &d;
-                handed_out.push_back(h);
-                return h;
-            }
-            const FakeDrive* d = find(path);
-            SetLastError(d != nullptr ? d->open_error : ERROR_FILE_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
+        api.context = this;
+        api.open_drive = [](void* context, const wchar_t* path) {
+            return static_cast<FakeDrives*>(context)->open_drive(path);
         };
-        api.control = [this](HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size,
-                             DWORD* returned) -> BOOL {
-            *returned = 0;
-            const auto found = open.find(h);
-            if (found == open.end() || code != IOCTL_STORAGE_QUERY_PROPERTY ||
-                in_size != sizeof(STORAGE_PROPERTY_QUERY))
-                return fail(ERROR_INVALID_PARAMETER);
-            STORAGE_PROPERTY_QUERY query;
-            std::memcpy(&query, in, sizeof(query));
-            if (query.QueryType != PropertyStandardQuery) return fail(ERROR_INVALID_PARAMETER);
-            if (out_size < 8) return fail(ERROR_INSUFFICIENT_BUFFER);
-            const FakeDrive& d = *found->second;
-            if (query.PropertyId == StorageDeviceProperty) {
-                if (!d.bus) return fail(ERROR_INVALID_FUNCTION);
-                // The whole descriptor runs on with the vendor and product strings;
-                // the system writes as much as the buffer holds.
-                Bytes reply(0x100, 0);
-                STORAGE_DEVICE_DESCRIPTOR desc = {};
-                desc.Version = sizeof(STORAGE_DEVICE_DESCRIPTOR);
-                desc.Size = static_cast<DWORD>(reply.size());
-                desc.BusType = static_cast<STORAGE_BUS_TYPE>(*d.bus);
-                desc.RemovableMedia = *d.bus == usb;
-                std::memcpy(reply.data(), &desc, sizeof(desc));
-                return give(reply, out, out_size, returned);
-            }
-            if (query.PropertyId == StorageDeviceSeekPenaltyProperty) {
-                if (d.seek_penalty < 0) return fail(ERROR_INVALID_FUNCTION);
-                DEVICE_SEEK_PENALTY_DESCRIPTOR desc = {};
-                desc.Version = sizeof(desc);
-                desc.Size = sizeof(desc);
-                desc.IncursSeekPenalty = static_cast<BOOLEAN>(d.seek_penalty);
-                Bytes reply(sizeof(desc));
-                std::memcpy(reply.data(), &desc, sizeof(desc));
-                reply.resize(d.seek_reply_bytes);
-                return give(reply, out, out_size, returned);
-            }
-            return fail(ERROR_NOT_SUPPORTED);
+        api.control = [](void* context, HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size,
+                         DWORD* returned) {
+            return static_cast<FakeDrives*>(context)->control(h, code, in, in_size, out, out_size, returned);
         };
         return api;
+    }
+
+    HANDLE open_drive(const wchar_t* path)
+    {
+        for (const FakeDrive& d : machine.drives) {
+            if (path != L"\\\\.\\PhysicalDrive" + std::to_wstring(d.number)) continue;
+            if (d.open_error != 0) break;
+            const HANDLE h = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            open[h] = &d;
+            handed_out.push_back(h);
+            return h;
+        }
+        const FakeDrive* d = find(path);
+        SetLastError(d != nullptr ? d->open_error : ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+
+    BOOL control(HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size, DWORD* returned)
+    {
+        *returned = 0;
+        const auto found = open.find(h);
+        if (found == open.end() || code != IOCTL_STORAGE_QUERY_PROPERTY || in_size != sizeof(STORAGE_PROPERTY_QUERY))
+            return fail(ERROR_INVALID_PARAMETER);
+        STORAGE_PROPERTY_QUERY query;
+        std::memcpy(&query, in, sizeof(query));
+        if (query.QueryType != PropertyStandardQuery) return fail(ERROR_INVALID_PARAMETER);
+        if (out_size < 8) return fail(ERROR_INSUFFICIENT_BUFFER);
+        const FakeDrive& d = *found->second;
+        if (query.PropertyId == StorageDeviceProperty) {
+            if (!d.bus) return fail(ERROR_INVALID_FUNCTION);
+            // The whole descriptor runs on with the vendor and product strings;
+            // the system writes as much as the buffer holds.
+            Bytes reply(0x100, 0);
+            STORAGE_DEVICE_DESCRIPTOR desc = {};
+            desc.Version = sizeof(STORAGE_DEVICE_DESCRIPTOR);
+            desc.Size = static_cast<DWORD>(reply.size());
+            desc.BusType = static_cast<STORAGE_BUS_TYPE>(*d.bus);
+            desc.RemovableMedia = *d.bus == usb;
+            std::memcpy(reply.data(), &desc, sizeof(desc));
+            return give(reply, out, out_size, returned);
+        }
+        if (query.PropertyId == StorageDeviceSeekPenaltyProperty) {
+            if (d.seek_penalty < 0) return fail(ERROR_INVALID_FUNCTION);
+            DEVICE_SEEK_PENALTY_DESCRIPTOR desc = {};
+            desc.Version = sizeof(desc);
+            desc.Size = sizeof(desc);
+            desc.IncursSeekPenalty = static_cast<BOOLEAN>(d.seek_penalty);
+            Bytes reply(sizeof(desc));
+            std::memcpy(reply.data(), &desc, sizeof(desc));
+            reply.resize(d.seek_reply_bytes);
+            return give(reply, out, out_size, returned);
+        }
+        return fail(ERROR_NOT_SUPPORTED);
     }
 
     const FakeDrive* find(const wchar_t* path) const
@@ -414,10 +433,12 @@ struct FakeDrives {
 
 // Memory calls answered from a machine. GlobalMemoryStatusEx refuses a
 // structure whose length was not set, as the system does.
-MemoryApi memory_api(const Machine& m)
+MemoryApi memory_api(const Machine& machine)
 {
     MemoryApi api;
-    api.installed_kib = [&m](ULONGLONG* kib) -> BOOL {
+    api.context = context_of(machine);
+    api.installed_kib = [](void* context, ULONGLONG* kib) -> BOOL {
+        const Machine& m = machine_in(context);
         if (!m.installed_kib) {
             SetLastError(ERROR_INVALID_DATA);
             return FALSE;
@@ -425,7 +446,8 @@ MemoryApi memory_api(const Machine& m)
         *kib = *m.installed_kib;
         return TRUE;
     };
-    api.memory_status = [&m](MEMORYSTATUSEX* status) -> BOOL {
+    api.memory_status = [](void* context, MEMORYSTATUSEX* status) -> BOOL {
+        const Machine& m = machine_in(context);
         if (status->dwLength != sizeof(MEMORYSTATUSEX)) return FALSE;
         status->dwMemoryLoad = static_cast<DWORD>(100 - m.available_bytes * 100 / m.total_bytes);
         status->ullTotalPhys = m.total_bytes;
@@ -436,7 +458,8 @@ MemoryApi memory_api(const Machine& m)
         status->ullAvailVirtual = 0x7FFFFFF00000;
         return TRUE;
     };
-    api.firmware_table = [&m](DWORD provider, DWORD table_id, void* buffer, DWORD size) -> UINT {
+    api.firmware_table = [](void* context, DWORD provider, DWORD table_id, void* buffer, DWORD size) -> UINT {
+        const Machine& m = machine_in(context);
         if (provider != smbios_provider || table_id != 0 || m.smbios.empty()) return 0;
         const auto needed = static_cast<UINT>(m.smbios.size());
         // Too small a buffer: the size needed, nothing written.
@@ -446,18 +469,20 @@ MemoryApi memory_api(const Machine& m)
     return api;
 }
 
-PowerApi power_api(const Machine& m)
+PowerApi power_api(const Machine& machine)
 {
     PowerApi api;
+    api.context = context_of(machine);
     // Like the system, hands over a copy the caller frees with LocalFree.
-    api.active_scheme = [&m](GUID** scheme) -> DWORD {
+    api.active_scheme = [](void* context, GUID** scheme) -> DWORD {
+        const Machine& m = machine_in(context);
         if (!m.scheme) return ERROR_FILE_NOT_FOUND;
         *scheme = static_cast<GUID*>(LocalAlloc(LMEM_FIXED, sizeof(GUID)));
         **scheme = *m.scheme;
         return ERROR_SUCCESS;
     };
-    api.power_status = [&m](SYSTEM_POWER_STATUS* status) -> BOOL {
-        *status = m.power;
+    api.power_status = [](void* context, SYSTEM_POWER_STATUS* status) -> BOOL {
+        *status = machine_in(context).power;
         return TRUE;
     };
     return api;
@@ -482,7 +507,7 @@ TEST(GraphicsReader, AdaptersThatCannotBeDescribedAreSkipped)
     m.adapters.push_back({L"NVIDIA GeForce RTX 4090", 0x10DE, 0x2684, 24 * 1024 * mib, 8192 * mib, 0, true});
     EXPECT_EQ(probe_graphics(graphics_api(m)), "NVIDIA GeForce RTX 3060 Laptop GPU");
     GraphicsApi no_dxgi;
-    no_dxgi.open_adapters = [] { return AdapterDescriber(); };
+    no_dxgi.open_list = [](void*) -> void* { return nullptr; };
     EXPECT_EQ(probe_graphics(no_dxgi), std::nullopt);
 }
 
@@ -583,7 +608,7 @@ TEST(MemoryReader, FallsBackToTotalMemoryWhenTheSlotsSayNothingUsable)
     m.installed_kib = 0;  // read, but no size
     EXPECT_EQ(probe_memory_size(memory_api(m)), 32u);
     MemoryApi failing = memory_api(m);
-    failing.memory_status = [](MEMORYSTATUSEX*) -> BOOL { return FALSE; };
+    failing.memory_status = [](void*, MEMORYSTATUSEX*) -> BOOL { return FALSE; };
     EXPECT_EQ(probe_memory_size(failing), std::nullopt);
 }
 
@@ -602,12 +627,12 @@ TEST(MemoryReader, FirmwareTableThatCannotBeRead)
     Machine m = machines()[0];
     MemoryApi api = memory_api(m);
     // The size call works, the read fails.
-    api.firmware_table = [&m](DWORD, DWORD, void* buffer, DWORD) -> UINT {
-        return buffer == nullptr ? static_cast<UINT>(m.smbios.size()) : 0;
+    api.firmware_table = [](void* context, DWORD, DWORD, void* buffer, DWORD) -> UINT {
+        return buffer == nullptr ? static_cast<UINT>(machine_in(context).smbios.size()) : 0;
     };
     EXPECT_FALSE(probe_memory_speeds(api).rated);
     // A table larger than the program reads.
-    api.firmware_table = [](DWORD, DWORD, void*, DWORD) -> UINT { return smbios_max_bytes + 1; };
+    api.firmware_table = [](void*, DWORD, DWORD, void*, DWORD) -> UINT { return smbios_max_bytes + 1; };
     EXPECT_FALSE(probe_memory_speeds(api).rated);
     m.smbios.clear();
     EXPECT_FALSE(probe_memory_speeds(memory_api(m)).rated);
@@ -641,15 +666,16 @@ TEST(PowerReader, BatteryOfEachMachine)
     };
     for (const auto& c : laptops) {
         PowerApi api;
-        api.power_status = [&c](SYSTEM_POWER_STATUS* s) -> BOOL {
-            *s = c.status;
+        api.context = const_cast<SYSTEM_POWER_STATUS*>(&c.status);
+        api.power_status = [](void* context, SYSTEM_POWER_STATUS* s) -> BOOL {
+            *s = *static_cast<const SYSTEM_POWER_STATUS*>(context);
             return TRUE;
         };
         EXPECT_STREQ(name(on_battery_state(read_power_status(api))), name(c.state))
             << int{c.status.ACLineStatus} << " " << int{c.status.BatteryFlag};
     }
     PowerApi failing;
-    failing.power_status = [](SYSTEM_POWER_STATUS*) -> BOOL { return FALSE; };
+    failing.power_status = [](void*, SYSTEM_POWER_STATUS*) -> BOOL { return FALSE; };
     EXPECT_FALSE(read_power_status(failing));
 }
 
@@ -669,21 +695,27 @@ TEST(Pacing, WithoutHighResolutionTimersSleepsInWholeMilliseconds)
         {180'000'000, 2'500'000, {180, 1, 1, 1}},
         {0, 0, {0}},
     };
-    for (const auto& c : cases) {
+    struct FakeClock {
         std::int64_t clock = 5'000'000'000;
+        std::int64_t sleep_short_by_ns;
         std::vector<DWORD> sleeps;
+    };
+    for (const auto& c : cases) {
+        FakeClock fake{.sleep_short_by_ns = c.sleep_short_by_ns, .sleeps = {}};
         PacingApi api;
-        api.create_timer = [] {
+        api.context = &fake;
+        api.create_timer = [](void*) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return HANDLE{nullptr};
         };
-        api.sleep = [&](DWORD ms) {
-            sleeps.push_back(ms);
-            clock += std::int64_t{ms} * 1'000'000 - (sleeps.size() == 1 ? c.sleep_short_by_ns : 0);
+        api.sleep = [](void* context, DWORD ms) {
+            FakeClock& f = *static_cast<FakeClock*>(context);
+            f.sleeps.push_back(ms);
+            f.clock += std::int64_t{ms} * 1'000'000 - (f.sleeps.size() == 1 ? f.sleep_short_by_ns : 0);
         };
-        api.now = [&] { return clock; };
+        api.now = [](void* context) { return static_cast<FakeClock*>(context)->clock; };
         pace_sleep(c.ns, api);
-        EXPECT_EQ(sleeps, c.sleeps) << c.ns << " ns";
+        EXPECT_EQ(fake.sleeps, c.sleeps) << c.ns << " ns";
     }
 }
 
@@ -691,7 +723,8 @@ TEST(Pacing, HighResolutionTimerWaitsWithoutSleep)
 {
     int sleeps = 0;
     PacingApi api;
-    api.sleep = [&](DWORD) { ++sleeps; };
+    api.context = &sleeps;
+    api.sleep = [](void* context, DWORD) { ++*static_cast<int*>(context); };
     pace_sleep(20'000'000, api);
     EXPECT_EQ(sleeps, 0);
 }
