@@ -19,9 +19,8 @@ std::vector<AdapterInfo> enumerate_adapters(const GraphicsApi& api)
     for (UINT index = 0; index < max_adapters; ++index) {
         DXGI_ADAPTER_DESC1 desc = {};
         const AdapterAnswer answer = api.read_adapter(list.get(), index, &desc);
-        const HRESULT result = FAILED(answer.listed) ? answer.listed : answer.described;
-        if (result == DXGI_ERROR_NOT_FOUND) break;
-        if (FAILED(result)) continue;
+        if (FAILED(answer.listed)) break;        // past the last adapter, or no adapter: the list ends
+        if (FAILED(answer.described)) continue;  // this adapter is left out; the next may do
         AdapterInfo info;
         info.description = from_wide(desc.Description, 128);
         info.dedicated_video_memory = desc.DedicatedVideoMemory;

@@ -11,6 +11,7 @@ namespace qd::checks {
 // What DXGI answers for adapter `index` of its list: `listed`, EnumAdapters1's
 // result (DXGI_ERROR_NOT_FOUND past the end of the list; E_POINTER when it
 // succeeded without an adapter), and `described`, GetDesc1's for that adapter.
+// A failed listing ends the list; a failed description skips one adapter.
 struct AdapterAnswer {
     HRESULT listed;
     HRESULT described;

@@ -26,9 +26,11 @@ namespace {
 
 using smbios_fixture::Bytes;
 
-// One adapter as DXGI describes it; `fails`: GetDesc1 fails for it. The
-// shared system memory differs from the dedicated memory and between
-// adapters: an integrated adapter shares the most and has the least of its own.
+// One adapter as DXGI describes it. The shared system memory differs from the
+// dedicated memory and between adapters: an integrated adapter shares the most
+// and has the least of its own. `described`: GetDesc1's result for it;
+// `listed`: EnumAdapters1's for its index (E_POINTER stands for success
+// without an adapter), a failure there ending the list.
 struct FakeAdapter {
     const wchar_t* description;
     UINT vendor;
@@ -36,7 +38,8 @@ struct FakeAdapter {
     SIZE_T dedicated_bytes;
     SIZE_T shared_bytes;
     UINT flags = 0;
-    bool fails = false;
+    HRESULT described = S_OK;
+    HRESULT listed = S_OK;
 };
 
 constexpr UINT software = DXGI_ADAPTER_FLAG_SOFTWARE;
@@ -275,7 +278,8 @@ GraphicsApi graphics_api(const Machine& machine)
         const Machine& m = machine_in(list);
         if (index >= m.adapters.size()) return {DXGI_ERROR_NOT_FOUND, E_UNEXPECTED};
         const FakeAdapter& a = m.adapters[index];
-        if (a.fails) return {S_OK, E_FAIL};
+        if (FAILED(a.listed)) return {a.listed, E_UNEXPECTED};
+        if (FAILED(a.described)) return {S_OK, a.described};
         *desc = {};
         wcsncpy(desc->Description, a.description, 128);
         desc->VendorId = a.vendor;
@@ -503,12 +507,42 @@ TEST(GraphicsReader, EachMachine)
 TEST(GraphicsReader, AdaptersThatCannotBeDescribedAreSkipped)
 {
     Machine m = machines()[1];
-    m.adapters[0].fails = true;  // the first and the last fail, the list goes on
-    m.adapters.push_back({L"NVIDIA GeForce RTX 4090", 0x10DE, 0x2684, 24 * 1024 * mib, 8192 * mib, 0, true});
+    m.adapters[0].described = E_FAIL;  // the first and the last fail, the list goes on
+    m.adapters.push_back({L"NVIDIA GeForce RTX 4090", 0x10DE, 0x2684, 24 * 1024 * mib, 8192 * mib, 0, E_FAIL});
     EXPECT_EQ(probe_graphics(graphics_api(m)), "NVIDIA GeForce RTX 3060 Laptop GPU");
     GraphicsApi no_dxgi;
     no_dxgi.open_list = [](void*) -> void* { return nullptr; };
     EXPECT_EQ(probe_graphics(no_dxgi), std::nullopt);
+}
+
+TEST(GraphicsReader, AFailedListingEndsTheListAFailedDescriptionSkipsTheAdapter)
+{
+    // The hybrid laptop with one more entry after its integrated adapter; the
+    // discrete adapter after that entry is chosen only if the list goes on.
+    const FakeAdapter integrated = machines()[1].adapters[0];
+    const FakeAdapter discrete = machines()[1].adapters[1];
+    const FakeAdapter other{L"Acme Display Adapter", 0x1234, 0x1, 512 * mib, 7939 * mib};
+    const struct {
+        const char* what;
+        HRESULT listed;
+        HRESULT described;
+        std::optional<std::string> graphics;
+    } cases[] = {
+        {"listing fails", E_FAIL, S_OK, "Intel(R) UHD Graphics"},
+        {"listing fails as past the end", DXGI_ERROR_NOT_FOUND, S_OK, "Intel(R) UHD Graphics"},
+        {"listed without an adapter", E_POINTER, S_OK, "Intel(R) UHD Graphics"},
+        {"description fails", S_OK, E_FAIL, "NVIDIA GeForce RTX 3060 Laptop GPU"},
+        {"description fails as not found", S_OK, DXGI_ERROR_NOT_FOUND, "NVIDIA GeForce RTX 3060 Laptop GPU"},
+        {"both fine", S_OK, S_OK, "NVIDIA GeForce RTX 3060 Laptop GPU"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeAdapter middle = other;
+        middle.listed = c.listed;
+        middle.described = c.described;
+        const Machine m{.what = c.what, .adapters = {integrated, middle, discrete, basic_render_driver}};
+        EXPECT_EQ(probe_graphics(graphics_api(m)), c.graphics);
+    }
 }
 
 TEST(DisplayReader, EachMachine)
