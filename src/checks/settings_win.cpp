@@ -22,19 +22,6 @@ std::optional<std::string> read_text(const RegistrySetting& setting)
     return read_registry_text(hive_key(setting.hive), setting.subkey, setting.value);
 }
 
-std::optional<std::uint64_t> read_free_space_gb()
-{
-    wchar_t directory[MAX_PATH] = {};
-    const UINT length = GetSystemWindowsDirectoryW(directory, MAX_PATH);
-    const std::optional<std::u16string> root =
-        windows_drive_root(std::u16string_view(reinterpret_cast<const char16_t*>(directory), MAX_PATH), length);
-    if (!root) return std::nullopt;
-    const std::wstring root_path(root->begin(), root->end());
-    ULARGE_INTEGER free_bytes = {};
-    if (!GetDiskFreeSpaceExW(root_path.c_str(), nullptr, nullptr, &free_bytes)) return std::nullopt;
-    return whole_gib(free_bytes.QuadPart);
-}
-
 std::optional<std::uint32_t> read_os_build()
 {
     // RtlGetVersion reports the real version whatever the manifest says; it has
@@ -57,6 +44,19 @@ DWORD system_active_scheme(GUID** scheme)
         system_function<decltype(&PowerGetActiveScheme)>(L"powrprof.dll", "PowerGetActiveScheme");
     if (get_active_scheme == nullptr) return ERROR_PROC_NOT_FOUND;
     return get_active_scheme(nullptr, scheme);
+}
+
+std::optional<std::uint64_t> read_free_space_gb(const DiskApi& api)
+{
+    wchar_t directory[MAX_PATH] = {};
+    const UINT length = api.windows_directory(api.context, directory, MAX_PATH);
+    const std::optional<std::u16string> root =
+        windows_drive_root(std::u16string_view(reinterpret_cast<const char16_t*>(directory), MAX_PATH), length);
+    if (!root) return std::nullopt;
+    const std::wstring root_path(root->begin(), root->end());
+    ULARGE_INTEGER free_bytes = {};
+    if (!api.disk_free_space(api.context, root_path.c_str(), nullptr, nullptr, &free_bytes)) return std::nullopt;
+    return whole_gib(free_bytes.QuadPart);
 }
 
 std::optional<Guid> read_active_scheme(const PowerApi& api)

@@ -16,13 +16,34 @@ DWORD system_active_scheme(GUID** scheme);
 // system's calls need none).
 struct PowerApi {
     void* context = nullptr;
-    DWORD (*active_scheme)
+    DWORD(*active_scheme)
     (void* context, GUID** scheme) = [](void*, GUID** scheme) { return system_active_scheme(scheme); };
     // GetSystemPowerStatus.
-    BOOL (*power_status)
-    (void* context, SYSTEM_POWER_STATUS* status) =
-        [](void*, SYSTEM_POWER_STATUS* status) { return GetSystemPowerStatus(status); };
+    BOOL(*power_status)
+    (void* context, SYSTEM_POWER_STATUS* status) = [](void*, SYSTEM_POWER_STATUS* status) {
+        return GetSystemPowerStatus(status);
+    };
 };
+
+// The free-space reader's calls. Plain function pointers: each gets `context`
+// first (a test's answers; the system's calls need none).
+struct DiskApi {
+    void* context = nullptr;
+    // GetSystemWindowsDirectoryW: the length of the path without its terminator.
+    UINT (*windows_directory)
+    (void* context, wchar_t* buffer, UINT size) =
+        [](void*, wchar_t* buffer, UINT size) { return GetSystemWindowsDirectoryW(buffer, size); };
+    // GetDiskFreeSpaceExW: fills each figure it is given a place for.
+    BOOL (*disk_free_space)
+    (void* context, const wchar_t* root, ULARGE_INTEGER* free_to_caller, ULARGE_INTEGER* total,
+     ULARGE_INTEGER* total_free) =
+        [](void*, const wchar_t* root, ULARGE_INTEGER* free_to_caller, ULARGE_INTEGER* total,
+           ULARGE_INTEGER* total_free) { return GetDiskFreeSpaceExW(root, free_to_caller, total, total_free); };
+};
+
+// The free space of the Windows drive in whole GiB: all its free bytes, not
+// only those the user's quota allows; absent when it cannot be read.
+std::optional<std::uint64_t> read_free_space_gb(const DiskApi& api = {});
 
 // The active power scheme; absent when it cannot be read.
 std::optional<Guid> read_active_scheme(const PowerApi& api = {});

@@ -9,6 +9,7 @@
 #include "checks/scan_win.h"
 #include "checks/settings_win.h"
 #include "checks/storage_win.h"
+#include "checks/wide_win.h"
 
 #include <gtest/gtest.h>
 
@@ -711,6 +712,66 @@ TEST(PowerReader, BatteryOfEachMachine)
     PowerApi failing;
     failing.power_status = [](void*, SYSTEM_POWER_STATUS*) -> BOOL { return FALSE; };
     EXPECT_FALSE(read_power_status(failing));
+}
+
+namespace {
+
+// One volume as GetDiskFreeSpaceExW sees it. With a disk quota the bytes free
+// to the user are fewer than the volume's free bytes; both differ from its size.
+struct FakeDisk {
+    const wchar_t* windows_directory;  // nullptr: GetSystemWindowsDirectoryW fails
+    ULONGLONG free_to_caller;
+    ULONGLONG total_free;
+    bool fails = false;
+    std::wstring asked_root{};  // the root the reader asked about
+};
+
+DiskApi disk_api(FakeDisk& disk)
+{
+    DiskApi api;
+    api.context = &disk;
+    api.windows_directory = [](void* context, wchar_t* buffer, UINT size) -> UINT {
+        const FakeDisk& d = *static_cast<FakeDisk*>(context);
+        if (d.windows_directory == nullptr) return 0;
+        const UINT length = static_cast<UINT>(wcslen(d.windows_directory));
+        if (length >= size) return length + 1;  // too small: the size needed, nothing written
+        wcscpy(buffer, d.windows_directory);
+        return length;
+    };
+    api.disk_free_space = [](void* context, const wchar_t* root, ULARGE_INTEGER* free_to_caller, ULARGE_INTEGER* total,
+                             ULARGE_INTEGER* total_free) -> BOOL {
+        FakeDisk& d = *static_cast<FakeDisk*>(context);
+        d.asked_root = root;
+        if (d.fails) return FALSE;
+        if (free_to_caller != nullptr) free_to_caller->QuadPart = d.free_to_caller;
+        if (total != nullptr) total->QuadPart = 1000 * gib;
+        if (total_free != nullptr) total_free->QuadPart = d.total_free;
+        return TRUE;
+    };
+    return api;
+}
+
+}  // namespace
+
+TEST(FreeSpaceReader, AllFreeBytesOfTheWindowsDrive)
+{
+    const struct {
+        FakeDisk disk;
+        std::wstring root;
+        std::optional<std::uint64_t> gb;
+    } cases[] = {
+        {{L"C:\\Windows", 100 * gib, 412 * gib + 5}, L"C:\\", 412u},  // a quota leaves the user 100 GiB
+        {{L"D:\\WINDOWS", 0, 64 * gib}, L"D:\\", 64u},                // quota used up
+        {{L"C:\\Windows", gib - 1, gib - 1}, L"C:\\", 0u},
+        {{L"C:\\Windows", gib, gib}, L"C:\\", 1u},
+        {{L"C:\\Windows", gib, gib, true}, L"C:\\", std::nullopt},
+        {{nullptr, gib, gib}, L"", std::nullopt},
+    };
+    for (auto c : cases) {
+        SCOPED_TRACE(c.disk.windows_directory != nullptr ? from_wide(c.disk.windows_directory, 260) : "no directory");
+        EXPECT_EQ(read_free_space_gb(disk_api(c.disk)), c.gb);
+        EXPECT_EQ(c.disk.asked_root, c.root);
+    }
 }
 
 TEST(Pacing, WithoutHighResolutionTimersSleepsInWholeMilliseconds)
