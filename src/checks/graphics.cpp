@@ -105,9 +105,9 @@ std::optional<std::string> find_driver_date(const std::optional<std::string>& gr
     if (!graphics_name || graphics_name->empty()) return std::nullopt;
     for (unsigned i = 0; i < max_display_class_subkeys; ++i) {
         const std::string key = display_class_subkey(i);
-        const std::optional<std::string> desc = read_text(key, "DriverDesc");
+        const std::optional<std::string> desc = read_text.read(read_text.context, key, "DriverDesc");
         if (!desc || !ascii_iequals(collapse_whitespace(*desc), *graphics_name)) continue;
-        const std::optional<std::string> date = read_text(key, "DriverDate");
+        const std::optional<std::string> date = read_text.read(read_text.context, key, "DriverDate");
         if (!date) return std::nullopt;
         return parse_driver_date(*date);
     }

@@ -60,9 +60,11 @@ std::optional<std::string> probe_graphics(const GraphicsApi& api)
 
 std::optional<std::string> probe_driver_date(const std::optional<std::string>& graphics_name)
 {
-    return find_driver_date(graphics_name, [](const std::string& subkey, std::string_view value_name) {
-        return read_registry_text(HKEY_LOCAL_MACHINE, subkey, value_name);
-    });
+    const RegistryTextReader machine_registry{nullptr,
+                                              [](void*, const std::string& subkey, std::string_view value_name) {
+                                                  return read_registry_text(HKEY_LOCAL_MACHINE, subkey, value_name);
+                                              }};
+    return find_driver_date(graphics_name, machine_registry);
 }
 
 }  // namespace qd::checks
