@@ -11,15 +11,17 @@ namespace qd::checks {
 struct DisplayApi {
     void* context = nullptr;
     // EnumDisplayDevicesW(nullptr, index, device, 0): the display devices in order.
-    BOOL (*enum_devices)
-    (void* context, DWORD index, DISPLAY_DEVICEW* device) =
-        [](void*, DWORD index, DISPLAY_DEVICEW* device) { return EnumDisplayDevicesW(nullptr, index, device, 0); };
+    using EnumDevices = BOOL (*)(void* context, DWORD index, DISPLAY_DEVICEW* device);
+
+    EnumDevices enum_devices = [](void*, DWORD index, DISPLAY_DEVICEW* device) {
+        return EnumDisplayDevicesW(nullptr, index, device, 0);
+    };
     // EnumDisplaySettingsW: one mode of a device (nullptr: the calling thread's display).
-    BOOL (*enum_settings)
-    (void* context, const wchar_t* device, DWORD mode_index, DEVMODEW* mode) =
-        [](void*, const wchar_t* device, DWORD mode_index, DEVMODEW* mode) {
-            return EnumDisplaySettingsW(device, mode_index, mode);
-        };
+    using EnumSettings = BOOL (*)(void* context, const wchar_t* device, DWORD mode_index, DEVMODEW* mode);
+
+    EnumSettings enum_settings = [](void*, const wchar_t* device, DWORD mode_index, DEVMODEW* mode) {
+        return EnumDisplaySettingsW(device, mode_index, mode);
+    };
 };
 
 // Every display attached to the desktop with its current mode and its modes;

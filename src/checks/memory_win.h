@@ -11,18 +11,19 @@ namespace qd::checks {
 struct MemoryApi {
     void* context = nullptr;
     // GetPhysicallyInstalledSystemMemory: the KiB in the memory slots.
-    BOOL (*installed_kib)
-    (void* context, ULONGLONG* kib) = [](void*, ULONGLONG* kib) { return GetPhysicallyInstalledSystemMemory(kib); };
+    using InstalledKib = BOOL (*)(void* context, ULONGLONG* kib);
+
+    InstalledKib installed_kib = [](void*, ULONGLONG* kib) { return GetPhysicallyInstalledSystemMemory(kib); };
     // GlobalMemoryStatusEx: what the system can use.
-    BOOL (*memory_status)
-    (void* context, MEMORYSTATUSEX* status) =
-        [](void*, MEMORYSTATUSEX* status) { return GlobalMemoryStatusEx(status); };
+    using MemoryStatus = BOOL (*)(void* context, MEMORYSTATUSEX* status);
+
+    MemoryStatus memory_status = [](void*, MEMORYSTATUSEX* status) { return GlobalMemoryStatusEx(status); };
     // GetSystemFirmwareTable: the size of the table, or the bytes written into `buffer`.
-    UINT (*firmware_table)
-    (void* context, DWORD provider, DWORD table_id, void* buffer, DWORD size) =
-        [](void*, DWORD provider, DWORD table_id, void* buffer, DWORD size) {
-            return GetSystemFirmwareTable(provider, table_id, buffer, size);
-        };
+    using FirmwareTable = UINT (*)(void* context, DWORD provider, DWORD table_id, void* buffer, DWORD size);
+
+    FirmwareTable firmware_table = [](void*, DWORD provider, DWORD table_id, void* buffer, DWORD size) {
+        return GetSystemFirmwareTable(provider, table_id, buffer, size);
+    };
 };
 
 // The installed memory in whole GiB; when the slots cannot be read, the

@@ -25,8 +25,9 @@ struct PacingApi {
     void* context = nullptr;
     // CreateWaitableTimerExW with CREATE_WAITABLE_TIMER_HIGH_RESOLUTION: null when
     // the build does not offer such timers.
-    HANDLE (*create_timer)
-    (void* context) = [](void*) {
+    using CreateTimer = HANDLE (*)(void* context);
+
+    CreateTimer create_timer = [](void*) {
         return CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
     };
     void (*sleep)(void* context, DWORD ms) = [](void*, DWORD ms) { Sleep(ms); };

@@ -16,13 +16,13 @@ DWORD system_active_scheme(GUID** scheme);
 // system's calls need none).
 struct PowerApi {
     void* context = nullptr;
-    DWORD(*active_scheme)
-    (void* context, GUID** scheme) = [](void*, GUID** scheme) { return system_active_scheme(scheme); };
+    using ActiveScheme = DWORD (*)(void* context, GUID** scheme);
+
+    ActiveScheme active_scheme = [](void*, GUID** scheme) { return system_active_scheme(scheme); };
     // GetSystemPowerStatus.
-    BOOL(*power_status)
-    (void* context, SYSTEM_POWER_STATUS* status) = [](void*, SYSTEM_POWER_STATUS* status) {
-        return GetSystemPowerStatus(status);
-    };
+    using SystemPowerStatus = BOOL (*)(void* context, SYSTEM_POWER_STATUS* status);
+
+    SystemPowerStatus power_status = [](void*, SYSTEM_POWER_STATUS* status) { return GetSystemPowerStatus(status); };
 };
 
 // The free-space reader's calls. Plain function pointers: each gets `context`
@@ -30,15 +30,19 @@ struct PowerApi {
 struct DiskApi {
     void* context = nullptr;
     // GetSystemWindowsDirectoryW: the length of the path without its terminator.
-    UINT (*windows_directory)
-    (void* context, wchar_t* buffer, UINT size) =
-        [](void*, wchar_t* buffer, UINT size) { return GetSystemWindowsDirectoryW(buffer, size); };
+    using WindowsDirectory = UINT (*)(void* context, wchar_t* buffer, UINT size);
+
+    WindowsDirectory windows_directory = [](void*, wchar_t* buffer, UINT size) {
+        return GetSystemWindowsDirectoryW(buffer, size);
+    };
     // GetDiskFreeSpaceExW: fills each figure it is given a place for.
-    BOOL (*disk_free_space)
-    (void* context, const wchar_t* root, ULARGE_INTEGER* free_to_caller, ULARGE_INTEGER* total,
-     ULARGE_INTEGER* total_free) =
-        [](void*, const wchar_t* root, ULARGE_INTEGER* free_to_caller, ULARGE_INTEGER* total,
-           ULARGE_INTEGER* total_free) { return GetDiskFreeSpaceExW(root, free_to_caller, total, total_free); };
+    using DiskFreeSpace = BOOL (*)(void* context, const wchar_t* root, ULARGE_INTEGER* free_to_caller,
+                                   ULARGE_INTEGER* total, ULARGE_INTEGER* total_free);
+
+    DiskFreeSpace disk_free_space = [](void*, const wchar_t* root, ULARGE_INTEGER* free_to_caller,
+                                       ULARGE_INTEGER* total, ULARGE_INTEGER* total_free) {
+        return GetDiskFreeSpaceExW(root, free_to_caller, total, total_free);
+    };
 };
 
 // The free space of the Windows drive in whole GiB: all its free bytes, not

@@ -11,16 +11,19 @@ namespace qd::checks {
 struct StorageApi {
     void* context = nullptr;
     // CreateFileW of "\\.\PhysicalDriveN" for queries only: INVALID_HANDLE_VALUE when it fails.
-    HANDLE (*open_drive)
-    (void* context, const wchar_t* path) = [](void*, const wchar_t* path) {
+    using OpenDrive = HANDLE (*)(void* context, const wchar_t* path);
+
+    OpenDrive open_drive = [](void*, const wchar_t* path) {
         return CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     };
     // DeviceIoControl without overlapped I/O.
-    BOOL (*control)
-    (void* context, HANDLE drive, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size, DWORD* returned) =
-        [](void*, HANDLE drive, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size, DWORD* returned) {
-            return DeviceIoControl(drive, code, in, in_size, out, out_size, returned, nullptr);
-        };
+    using Control = BOOL (*)(void* context, HANDLE drive, DWORD code, void* in, DWORD in_size, void* out,
+                             DWORD out_size, DWORD* returned);
+
+    Control control = [](void*, HANDLE drive, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size,
+                         DWORD* returned) {
+        return DeviceIoControl(drive, code, in, in_size, out, out_size, returned, nullptr);
+    };
 };
 
 // Asks every PhysicalDriveN (N below max_physical_drives, gaps allowed) for its
