@@ -41,6 +41,7 @@ set(win32_sources
   src/gui/paint_win.cpp
   src/gui/theme_win.cpp
   src/gui/title_bar_win.cpp
+  src/gui/ui_thread_win.cpp
   src/gui/window_state_win.cpp
   src/gui/window_win.cpp
   src/link/browser_win.cpp
@@ -90,6 +91,7 @@ set(win_tests
   tests/win/system_dll_test.cpp
   tests/win/theme_win_test.cpp
   tests/win/title_bar_win_test.cpp
+  tests/win/ui_thread_win_test.cpp
   tests/win/window_state_win_test.cpp
   tests/win/window_win_test.cpp
 )

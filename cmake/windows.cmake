@@ -55,6 +55,15 @@ if(MINGW)
   target_link_options(windows_tests PRIVATE ${static_link})
 endif()
 
+# A DLL beside windows_tests.exe and nowhere else, for the System32-only loader's test.
+add_library(beside_exe_dll SHARED tests/tools/beside_exe_dll.c)
+set_target_properties(beside_exe_dll PROPERTIES OUTPUT_NAME qd-beside-exe PREFIX ""
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR} ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+if(MINGW)
+  target_link_options(beside_exe_dll PRIVATE -static-libgcc)
+endif()
+add_dependencies(windows_tests beside_exe_dll)
+
 # Small Windows programs used by the tests and the benchmarks.
 foreach(src ${windows_tools})
   get_filename_component(name ${src} NAME_WE)

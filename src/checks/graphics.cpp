@@ -81,7 +81,10 @@ Finding<std::string> graphics_finding(const AdapterList& list)
     if (list.open_failure != 0) return absent<std::string>(call_failed_hresult("CreateDXGIFactory1", list.open_failure));
     if (auto name = select_graphics_name(list.adapters)) return found(std::move(*name));
     const std::size_t listed = list.adapters.size() + list.undescribed;
-    if (listed == 0) return absent<std::string>("DXGI: no adapters listed");
+    if (listed == 0) {
+        if (list.list_failure == 0) return absent<std::string>("DXGI: no adapters listed");
+        return absent<std::string>("DXGI: no adapters listed, " + call_failed_hresult("EnumAdapters1", list.list_failure));
+    }
     std::string why = "DXGI: " + counted(listed, "adapter") + ", none a named physical one (";
     if (list.adapters.empty()) {
         why += "none could be described, GetDesc1 failed with HRESULT " + hex32(list.describe_failure) + ")";
@@ -139,10 +142,10 @@ Finding<std::string> find_driver_date(const std::optional<std::string>& graphics
     if (!graphics_name || graphics_name->empty()) return absent<std::string>("no graphics card to look up");
     for (unsigned i = 0; i < max_display_class_subkeys; ++i) {
         const std::string key = display_class_subkey(i);
-        const std::optional<std::string> desc = read_text(key, "DriverDesc");
+        const std::optional<std::string> desc = read_text.read(read_text.context, key, "DriverDesc");
         if (!desc || !ascii_iequals(collapse_whitespace(*desc), *graphics_name)) continue;
         const std::string entry = "display-class entry " + zero_padded(i, 4);
-        const std::optional<std::string> date = read_text(key, "DriverDate");
+        const std::optional<std::string> date = read_text.read(read_text.context, key, "DriverDate");
         if (!date) return absent<std::string>(entry + " has no readable DriverDate");
         return found_or(parse_driver_date(*date), [&] {
             return entry + ": DriverDate \"" + first_scalars(*date, 32) + "\" is not a day of 2000 to 2100";

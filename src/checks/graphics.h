@@ -1,7 +1,6 @@
 // The graphics adapter probe and the driver date of the chosen adapter.
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +35,9 @@ struct AdapterList {
     std::vector<AdapterInfo> adapters;   // those that could be described
     unsigned undescribed = 0;            // listed adapters GetDesc1 failed for
     std::uint32_t describe_failure = 0;  // the HRESULT of the last such failure
+    // The HRESULT EnumAdapters1 ended the list with, other than
+    // DXGI_ERROR_NOT_FOUND (past the last adapter); 0 otherwise.
+    std::uint32_t list_failure = 0;
 };
 
 // The chosen adapter's name, or why there is none: "DXGI: 2 adapters, none a
@@ -52,9 +54,12 @@ std::string display_class_subkey(unsigned index);
 // or absent unless it names a real day of the years 2000 to 2100.
 std::optional<std::string> parse_driver_date(std::string_view text);
 
-// Reads one REG_SZ value of a subkey of HKEY_LOCAL_MACHINE; absent when unreadable.
-using RegistryTextReader =
-    std::function<std::optional<std::string>(const std::string& subkey, std::string_view value_name)>;
+// Reads one REG_SZ value of a subkey of HKEY_LOCAL_MACHINE; absent when
+// unreadable. `read` gets `context` first (a test's registry; the real one needs none).
+struct RegistryTextReader {
+    void* context = nullptr;
+    std::optional<std::string> (*read)(void* context, const std::string& subkey, std::string_view value_name);
+};
 
 // The driver date of the first display-class subkey whose DriverDesc names the
 // adapter (white space collapsed, ASCII case ignored). That subkey ends the search

@@ -13,7 +13,7 @@ namespace {
 // cannot be created, set or waited on.
 bool timer_sleep(const PacingApi& api, std::int64_t ns)
 {
-    UniqueHandle timer(api.create_timer());
+    UniqueHandle timer(api.create_timer(api.context));
     if (!timer) return false;
     LARGE_INTEGER due;
     due.QuadPart = -(ns / 100);  // relative, in whole 100 ns units
@@ -32,15 +32,15 @@ DWORD WINAPI scan_thread(LPVOID parameter)
 void pace_sleep(std::int64_t ns, const PacingApi& api)
 {
     if (ns == 0) {
-        api.sleep(0);
+        api.sleep(api.context, 0);
         return;
     }
     if (timer_sleep(api, ns)) return;
     // Sleep may end up to a clock tick early (15.6 ms by default): top it up
     // until the clock says the whole wait has passed.
-    const std::int64_t began = api.now();
-    api.sleep(sleep_ms_for(ns));
-    while (api.now() - began < ns) api.sleep(1);
+    const std::int64_t began = api.now(api.context);
+    api.sleep(api.context, sleep_ms_for(ns));
+    while (api.now(api.context) - began < ns) api.sleep(api.context, 1);
 }
 
 std::int64_t monotonic_ns()
@@ -79,13 +79,13 @@ void run_scan(HWND window, const ScanApi& api, std::uint32_t deadline_ms)
         return std::move(result.value);
     };
 
-    post_row(last_post, window, processor_row(run("processor", api.processor)));
+    post_row(last_post, window, {ProcessorRow{run("processor", api.processor)}});
 
     // Kept for the driver date; absent (a timed-out probe too) means no lookup.
     const std::optional<std::string> graphics_name = run("graphics", api.graphics);
-    post_row(last_post, window, graphics_row(graphics_name));
+    post_row(last_post, window, {GraphicsRow{graphics_name}});
 
-    post_row(last_post, window, memory_row(run("memory size", api.memory_size)));
+    post_row(last_post, window, {MemoryRow{run("memory size", api.memory_size)}});
 
     // Kept for the highest refresh rate; a timed-out probe leaves no displays.
     const std::optional<DisplayProbe> probed = run("display", api.display);
@@ -94,14 +94,14 @@ void run_scan(HWND window, const ScanApi& api, std::uint32_t deadline_ms)
         if (!display.display_size) report("display size", display_size_reason(display.displays));
         if (!display.refresh_hz) report("refresh rate", refresh_rate_reason(display.displays));
     }
-    post_row(last_post, window, display_row(display.display_size, display.refresh_hz));
+    post_row(last_post, window, {DisplayRow{display.display_size, display.refresh_hz}});
 
-    post_row(last_post, window, storage_row(run("storage", api.storage)));
+    post_row(last_post, window, {StorageRow{run("storage", api.storage)}});
 
     AbsentFindings absent;
     SettingsSnapshot settings = scan_settings(api.settings(graphics_name, display.displays), deadline_ms, absent);
     for (const AbsentFinding& line : absent) api.debug_output(debug_line(line));
-    post_row(last_post, window, settings_row(std::move(settings)));
+    post_row(last_post, window, {SettingsRow{std::move(settings)}});
 
     post_scan_finished(window);
 }

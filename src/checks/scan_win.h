@@ -29,14 +29,19 @@ std::int64_t monotonic_ns();
 
 // The pacing's calls to the system, gathered so that a test can answer them
 // the way a Windows build without high-resolution timers does.
+// Plain function pointers: each gets `context` first (a test's answers; the
+// system's calls need none).
 struct PacingApi {
+    void* context = nullptr;
     // CreateWaitableTimerExW with CREATE_WAITABLE_TIMER_HIGH_RESOLUTION: null when
     // the build does not offer such timers.
-    std::function<HANDLE()> create_timer = [] {
+    using CreateTimer = HANDLE (*)(void* context);
+
+    CreateTimer create_timer = [](void*) {
         return CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
     };
-    std::function<void(DWORD ms)> sleep = Sleep;
-    std::function<std::int64_t()> now = monotonic_ns;
+    void (*sleep)(void* context, DWORD ms) = [](void*, DWORD ms) { Sleep(ms); };
+    std::int64_t (*now)(void* context) = [](void*) { return monotonic_ns(); };
 };
 
 // Sleeps `ns` on a high-resolution waitable timer; without one, with Sleep in

@@ -25,20 +25,6 @@ RegistryRead<std::string> read_text(const RegistrySetting& setting)
     return read_registry_text_status(hive_key(setting.hive), setting.subkey, setting.value);
 }
 
-Finding<std::uint64_t> read_free_space_gb()
-{
-    wchar_t directory[MAX_PATH] = {};
-    const UINT length = GetSystemWindowsDirectoryW(directory, MAX_PATH);
-    const std::optional<std::u16string> root =
-        windows_drive_root(std::u16string_view(reinterpret_cast<const char16_t*>(directory), MAX_PATH), length);
-    if (!root) return absent<std::uint64_t>(windows_directory_reason(length, GetLastError()));
-    const std::wstring root_path(root->begin(), root->end());
-    ULARGE_INTEGER free_bytes = {};
-    if (!GetDiskFreeSpaceExW(root_path.c_str(), nullptr, nullptr, &free_bytes))
-        return absent<std::uint64_t>(free_space_reason(GetLastError()));
-    return found(whole_gib(free_bytes.QuadPart));
-}
-
 Finding<std::uint32_t> read_os_build()
 {
     // RtlGetVersion reports the real version whatever the manifest says; it has
@@ -101,10 +87,24 @@ DWORD system_active_scheme(GUID** scheme)
     return get_active_scheme(nullptr, scheme);
 }
 
+Finding<std::uint64_t> read_free_space_gb(const DiskApi& api)
+{
+    wchar_t directory[MAX_PATH] = {};
+    const UINT length = api.windows_directory(api.context, directory, MAX_PATH);
+    const std::optional<std::u16string> root =
+        windows_drive_root(std::u16string_view(reinterpret_cast<const char16_t*>(directory), MAX_PATH), length);
+    if (!root) return absent<std::uint64_t>(windows_directory_reason(length, GetLastError()));
+    const std::wstring root_path(root->begin(), root->end());
+    ULARGE_INTEGER free_bytes = {};
+    if (!api.disk_free_space(api.context, root_path.c_str(), nullptr, nullptr, &free_bytes))
+        return absent<std::uint64_t>(free_space_reason(GetLastError()));
+    return found(whole_gib(free_bytes.QuadPart));
+}
+
 std::optional<Guid> read_active_scheme(const PowerApi& api, std::uint32_t* status_out)
 {
     GUID* scheme = nullptr;
-    const DWORD status = api.active_scheme(&scheme);
+    const DWORD status = api.active_scheme(api.context, &scheme);
     const UniqueLocal owned(scheme);  // the system's copy, freed on every path
     if (status_out != nullptr) *status_out = status;
     if (status != ERROR_SUCCESS || scheme == nullptr) return std::nullopt;
@@ -119,7 +119,7 @@ std::optional<Guid> read_active_scheme(const PowerApi& api, std::uint32_t* statu
 std::optional<PowerStatus> read_power_status(const PowerApi& api)
 {
     SYSTEM_POWER_STATUS status = {};
-    if (!api.power_status(&status)) return std::nullopt;
+    if (!api.power_status(api.context, &status)) return std::nullopt;
     return PowerStatus{status.ACLineStatus, status.BatteryFlag};
 }
 

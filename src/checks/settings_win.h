@@ -16,11 +16,42 @@ namespace qd::checks {
 // ERROR_SUCCESS with a GUID the caller frees with LocalFree, else an error code.
 DWORD system_active_scheme(GUID** scheme);
 
+// Plain function pointers: each gets `context` first (a test's answers; the
+// system's calls need none).
 struct PowerApi {
-    std::function<DWORD(GUID** scheme)> active_scheme = system_active_scheme;
+    void* context = nullptr;
+    using ActiveScheme = DWORD (*)(void* context, GUID** scheme);
+
+    ActiveScheme active_scheme = [](void*, GUID** scheme) { return system_active_scheme(scheme); };
     // GetSystemPowerStatus.
-    std::function<BOOL(SYSTEM_POWER_STATUS* status)> power_status = GetSystemPowerStatus;
+    using SystemPowerStatus = BOOL (*)(void* context, SYSTEM_POWER_STATUS* status);
+
+    SystemPowerStatus power_status = [](void*, SYSTEM_POWER_STATUS* status) { return GetSystemPowerStatus(status); };
 };
+
+// The free-space reader's calls. Plain function pointers: each gets `context`
+// first (a test's answers; the system's calls need none).
+struct DiskApi {
+    void* context = nullptr;
+    // GetSystemWindowsDirectoryW: the length of the path without its terminator.
+    using WindowsDirectory = UINT (*)(void* context, wchar_t* buffer, UINT size);
+
+    WindowsDirectory windows_directory = [](void*, wchar_t* buffer, UINT size) {
+        return GetSystemWindowsDirectoryW(buffer, size);
+    };
+    // GetDiskFreeSpaceExW: fills each figure it is given a place for.
+    using DiskFreeSpace = BOOL (*)(void* context, const wchar_t* root, ULARGE_INTEGER* free_to_caller,
+                                   ULARGE_INTEGER* total, ULARGE_INTEGER* total_free);
+
+    DiskFreeSpace disk_free_space = [](void*, const wchar_t* root, ULARGE_INTEGER* free_to_caller,
+                                       ULARGE_INTEGER* total, ULARGE_INTEGER* total_free) {
+        return GetDiskFreeSpaceExW(root, free_to_caller, total, total_free);
+    };
+};
+
+// The free space of the Windows drive in whole GiB: all its free bytes, not
+// only those the user's quota allows; or why it cannot be read.
+Finding<std::uint64_t> read_free_space_gb(const DiskApi& api = {});
 
 // The active power scheme; absent when it cannot be read, with the call's status.
 std::optional<Guid> read_active_scheme(const PowerApi& api = {}, std::uint32_t* status = nullptr);

@@ -23,14 +23,14 @@ bool query_property(const StorageApi& api, HANDLE drive, std::uint32_t property_
 {
     StoragePropertyQuery query = storage_property_query(property_id);
     returned = 0;
-    return api.control(drive, ioctl_storage_query_property, query.data(), static_cast<DWORD>(query.size()),
+    return api.control(api.context, drive, ioctl_storage_query_property, query.data(), static_cast<DWORD>(query.size()),
                        reply.data(), static_cast<DWORD>(reply.size()), &returned) != 0;
 }
 
 // Adds drive n to `read` when it answers the device query.
 void read_drive(const StorageApi& api, unsigned n, StorageRead& read)
 {
-    const UniqueFile drive(api.open_drive(to_wide(physical_drive_path(n)).c_str()));
+    const UniqueFile drive(api.open_drive(api.context, to_wide(physical_drive_path(n)).c_str()));
     if (!drive) {  // no such drive (a gap in the numbers), or no access
         if (read.open_error == 0) read.open_error = GetLastError();
         return;

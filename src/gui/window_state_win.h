@@ -24,7 +24,6 @@ struct WindowState {
     FontSet fonts;
     WindowIcons icons;
     std::uint32_t dpi = 96;
-    HWND saved_focus = nullptr;                              // the child focused when the window was last deactivated
     link::BrowserOpen browser_open = link::open_in_browser;  // a test puts a stand-in here
     bool opening = false;                                    // OpenLink is waiting for the shell
     checks::ComPtr<IAccPropServices> live_regions;           // keeps the live-region marks; null without the service

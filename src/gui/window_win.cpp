@@ -102,17 +102,20 @@ LRESULT on_escape(HWND window)
     return 0;
 }
 
+// The child that had the focus when the window was last deactivated. Kept in a
+// slot of its own, outside the WindowState: WM_ACTIVATE also arrives from inside
+// calls made while a handler holds the state (the shell opening a browser,
+// a window of another program taking over), and the focus is saved then too.
+thread_local HWND saved_focus = nullptr;
+
 LRESULT on_activate(HWND window, WPARAM wparam)
 {
-    StateGuard state;
     if (LOWORD(wparam) == WA_INACTIVE) {
-        if (state) state->saved_focus = GetFocus();
+        saved_focus = GetFocus();
         return 0;
     }
-    HWND saved = state ? state->saved_focus : nullptr;
-    state.release();
-    if (saved != nullptr && IsChild(window, saved) && IsWindowVisible(saved))
-        SetFocus(saved);
+    if (saved_focus != nullptr && IsChild(window, saved_focus) && IsWindowVisible(saved_focus))
+        SetFocus(saved_focus);
     else
         focus_default_button(window);
     return 0;

@@ -54,6 +54,7 @@ TEST(AbsentFinding, Graphics)
     const Case cases[] = {
         {{0x8007007E, {}, 0, 0}, "CreateDXGIFactory1 failed with HRESULT 0x8007007e"},
         {{0, {}, 0, 0}, "DXGI: no adapters listed"},
+        {{0, {}, 0, 0, 0x887A0005}, "DXGI: no adapters listed, EnumAdapters1 failed with HRESULT 0x887a0005"},
         {{0, {}, 2, 0x887A0001},
          "DXGI: 2 adapters, none a named physical one (none could be described, GetDesc1 failed with HRESULT "
          "0x887a0001)"},

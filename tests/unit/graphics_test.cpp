@@ -24,16 +24,18 @@ struct FakeClass {
 
     RegistryTextReader reader() const
     {
-        return [this](const std::string& key, std::string_view value) -> std::optional<std::string> {
-            reads.push_back(key + ":" + std::string(value));
-            for (const auto& [index, values] : subkeys) {
-                if (display_class_subkey(index) != key) continue;
-                const auto found = values.find(std::string(value));
-                if (found == values.end()) return std::nullopt;
-                return found->second;
-            }
-            return std::nullopt;
-        };
+        return {const_cast<FakeClass*>(this),
+                [](void* context, const std::string& key, std::string_view value) -> std::optional<std::string> {
+                    const FakeClass& self = *static_cast<const FakeClass*>(context);
+                    self.reads.push_back(key + ":" + std::string(value));
+                    for (const auto& [index, values] : self.subkeys) {
+                        if (display_class_subkey(index) != key) continue;
+                        const auto found = values.find(std::string(value));
+                        if (found == values.end()) return std::nullopt;
+                        return found->second;
+                    }
+                    return std::nullopt;
+                }};
     }
 };
 

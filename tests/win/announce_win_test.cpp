@@ -287,12 +287,12 @@ TEST_F(AnnounceTest, EachChangeOfTheHeaderOrMessageRaisesOneEventWithTheNewText)
 
 TEST_F(AnnounceTest, EachRowIsSaidOnceLabelAndValueTogether)
 {
-    send_row(RowPayload(std::in_place_index<0>, std::optional<std::string>("Acme 8-Core")));
-    send_row(RowPayload(std::in_place_index<1>, std::optional<std::string>("NVIDIA GeForce RTX 4070")));
-    send_row(RowPayload(std::in_place_index<2>, std::optional<std::uint32_t>(16)));
-    send_row(RowPayload(std::in_place_index<3>, DisplayRow{DisplaySize{1920, 1080}, 144}));
-    send_row(RowPayload(std::in_place_index<4>, std::optional<std::string_view>()));
-    send_row(RowPayload(std::in_place_index<5>, SettingsSnapshot{}));
+    send_row(ProcessorRow{"Acme 8-Core"});
+    send_row(GraphicsRow{"NVIDIA GeForce RTX 4070"});
+    send_row(MemoryRow{16});
+    send_row(DisplayRow{DisplaySize{1920, 1080}, 144});
+    send_row(StorageRow{});
+    send_row(SettingsRow{});
     const std::vector<LiveEvent> expected = {
         live(control_id::announcer, "Processor: Acme 8-Core"),
         live(control_id::announcer, "Graphics card: NVIDIA GeForce RTX 4070"),

@@ -18,7 +18,9 @@ namespace {
 DisplayApi display_api(const Machine& m)
 {
     DisplayApi api;
-    api.enum_devices = [&m](DWORD index, DISPLAY_DEVICEW* device) -> BOOL {
+    api.context = context_of(m);
+    api.enum_devices = [](void* context, DWORD index, DISPLAY_DEVICEW* device) -> BOOL {
+        const Machine& m = machine_in(context);
         if (device->cb != sizeof(DISPLAY_DEVICEW) || m.device_list_fails || index >= m.displays.size()) return FALSE;
         const FakeDisplay& d = m.displays[index];
         wcsncpy(device->DeviceName, d.name.c_str(), 32);
@@ -26,7 +28,8 @@ DisplayApi display_api(const Machine& m)
         device->StateFlags = d.flags;
         return TRUE;
     };
-    api.enum_settings = [&m](const wchar_t* name, DWORD mode_index, DEVMODEW* mode) -> BOOL {
+    api.enum_settings = [](void* context, const wchar_t* name, DWORD mode_index, DEVMODEW* mode) -> BOOL {
+        const Machine& m = machine_in(context);
         if (mode->dmSize != sizeof(DEVMODEW)) return FALSE;
         const FakeDisplay* display = nullptr;
         for (const FakeDisplay& d : m.displays)

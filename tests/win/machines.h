@@ -23,21 +23,28 @@ namespace qd::test {
 
 using namespace qd::checks;
 
-// One adapter as DXGI describes it; `fails`: GetDesc1 fails for it.
+// One adapter as DXGI describes it. The shared system memory differs from the
+// dedicated memory and between adapters: an integrated adapter shares the most
+// and has the least of its own. `described`: GetDesc1's result for it;
+// `listed`: EnumAdapters1's for its index (E_POINTER stands for success
+// without an adapter), a failure there ending the list.
 struct FakeAdapter {
     const wchar_t* description;
     UINT vendor;
     UINT device;
     SIZE_T dedicated_bytes;
+    SIZE_T shared_bytes;
     UINT flags = 0;
-    bool fails = false;
+    HRESULT described = S_OK;
+    HRESULT listed = S_OK;
 };
 
 inline constexpr UINT software = DXGI_ADAPTER_FLAG_SOFTWARE;
 inline constexpr SIZE_T mib = 1 << 20;
 
 // The adapter Windows lists last on every machine.
-inline const FakeAdapter basic_render_driver{L"Microsoft Basic Render Driver", 0x1414, 0x8C, 0, software};
+inline const FakeAdapter basic_render_driver{L"Microsoft Basic Render Driver", 0x1414, 0x8C, 0, 4096 * mib,
+                                                   software};
 
 // The built-in power schemes, and one a vendor made.
 inline constexpr GUID balanced = {0x381b4222, 0xf694, 0x41f0, {0x96, 0x85, 0xff, 0x5b, 0xb2, 0x60, 0xdf, 0x2e}};
@@ -116,7 +123,7 @@ inline const std::vector<Machine>& machines()
     static const std::vector<Machine> list = {
         {
             .what = "desktop: one discrete GPU with four outputs, one monitor; NVMe, SATA hard drive, USB stick",
-            .adapters = {{L"NVIDIA GeForce RTX 3070", 0x10DE, 0x2484, 8031 * mib}, basic_render_driver},
+            .adapters = {{L"NVIDIA GeForce RTX 3070", 0x10DE, 0x2484, 8031 * mib, 16349 * mib}, basic_render_driver},
             .displays =
                 {{L"\\\\.\\DISPLAY1",
                   primary,
@@ -151,8 +158,8 @@ inline const std::vector<Machine>& machines()
         },
         {
             .what = "hybrid laptop on battery: panel on the integrated GPU, monitor on the discrete one",
-            .adapters = {{L"Intel(R) UHD Graphics", 0x8086, 0x9A60, 128 * mib},
-                         {L"NVIDIA GeForce RTX 3060 Laptop GPU", 0x10DE, 0x2520, 5996 * mib},
+            .adapters = {{L"Intel(R) UHD Graphics", 0x8086, 0x9A60, 128 * mib, 8067 * mib},
+                         {L"NVIDIA GeForce RTX 3060 Laptop GPU", 0x10DE, 0x2520, 5996 * mib, 7939 * mib},
                          basic_render_driver},
             .displays = {{L"\\\\.\\DISPLAY1",
                           primary,
@@ -192,7 +199,7 @@ inline const std::vector<Machine>& machines()
         },
         {
             .what = "virtual machine over a remote session: no display device listed, PhysicalDrive0 gone",
-            .adapters = {{L"Microsoft Remote Display Adapter", 0x1414, 0x8D, 0}, basic_render_driver},
+            .adapters = {{L"Microsoft Remote Display Adapter", 0x1414, 0x8D, 0, 4095 * mib}, basic_render_driver},
             .displays = {{L"\\\\.\\DISPLAY1", primary, DisplayMode{1024, 768, 1}, {{800, 600, 1}, {1024, 768, 1}}}},
             .device_list_fails = true,
             .drives = {{.number = 0, .open_error = ERROR_FILE_NOT_FOUND},
@@ -219,8 +226,8 @@ inline const std::vector<Machine>& machines()
         {
             .what =
                 "desktop: APU and discrete card with equal memory; SATA hard drive, an SSD it cannot open, USB stick",
-            .adapters = {{L"AMD Radeon(TM) Graphics", 0x1002, 0x1638, 4096 * mib},
-                         {L"AMD Radeon RX 6500 XT", 0x1002, 0x743F, 4096 * mib},
+            .adapters = {{L"AMD Radeon(TM) Graphics", 0x1002, 0x1638, 4096 * mib, 3967 * mib},
+                         {L"AMD Radeon RX 6500 XT", 0x1002, 0x743F, 4096 * mib, 3839 * mib},
                          basic_render_driver},
             .displays = {{L"\\\\.\\DISPLAY1", 0, std::nullopt, {}},
                          {L"\\\\.\\DISPLAY2",
@@ -251,5 +258,10 @@ inline const std::vector<Machine>& machines()
     };
     return list;
 }
+
+// The machine a fake's context points at: the readers' seams are plain
+// function pointers, each handed the context its api carries.
+inline const Machine& machine_in(void* context) { return *static_cast<const Machine*>(context); }
+inline void* context_of(const Machine& m) { return const_cast<Machine*>(&m); }
 
 }  // namespace qd::test

@@ -20,7 +20,9 @@ constexpr ULONGLONG gib = 1ULL << 30;
 MemoryApi memory_api(const Machine& m)
 {
     MemoryApi api;
-    api.installed_kib = [&m](ULONGLONG* kib) -> BOOL {
+    api.context = context_of(m);
+    api.installed_kib = [](void* context, ULONGLONG* kib) -> BOOL {
+        const Machine& m = machine_in(context);
         if (!m.installed_kib) {
             SetLastError(ERROR_INVALID_DATA);
             return FALSE;
@@ -28,7 +30,8 @@ MemoryApi memory_api(const Machine& m)
         *kib = *m.installed_kib;
         return TRUE;
     };
-    api.memory_status = [&m](MEMORYSTATUSEX* status) -> BOOL {
+    api.memory_status = [](void* context, MEMORYSTATUSEX* status) -> BOOL {
+        const Machine& m = machine_in(context);
         if (status->dwLength != sizeof(MEMORYSTATUSEX)) return FALSE;
         status->dwMemoryLoad = static_cast<DWORD>(100 - m.available_bytes * 100 / m.total_bytes);
         status->ullTotalPhys = m.total_bytes;
@@ -39,7 +42,8 @@ MemoryApi memory_api(const Machine& m)
         status->ullAvailVirtual = 0x7FFFFFF00000;
         return TRUE;
     };
-    api.firmware_table = [&m](DWORD provider, DWORD table_id, void* buffer, DWORD size) -> UINT {
+    api.firmware_table = [](void* context, DWORD provider, DWORD table_id, void* buffer, DWORD size) -> UINT {
+        const Machine& m = machine_in(context);
         if (provider != smbios_provider || table_id != 0 || m.smbios.empty()) return 0;
         const auto needed = static_cast<UINT>(m.smbios.size());
         // Too small a buffer: the size needed, nothing written.
@@ -65,7 +69,7 @@ TEST(MemoryReader, FallsBackToTotalMemoryWhenTheSlotsSayNothingUsable)
     m.installed_kib = 0;  // read, but no size
     EXPECT_EQ(probe_memory_size(memory_api(m)).value, 32u);
     MemoryApi failing = memory_api(m);
-    failing.memory_status = [](MEMORYSTATUSEX*) -> BOOL { return FALSE; };
+    failing.memory_status = [](void*, MEMORYSTATUSEX*) -> BOOL { return FALSE; };
     EXPECT_EQ(probe_memory_size(failing).value, std::nullopt);
 }
 
@@ -84,12 +88,13 @@ TEST(MemoryReader, FirmwareTableThatCannotBeRead)
     Machine m = machines()[0];
     MemoryApi api = memory_api(m);
     // The size call works, the read fails.
-    api.firmware_table = [&m](DWORD, DWORD, void* buffer, DWORD) -> UINT {
+    api.firmware_table = [](void* context, DWORD, DWORD, void* buffer, DWORD) -> UINT {
+        const Machine& m = machine_in(context);
         return buffer == nullptr ? static_cast<UINT>(m.smbios.size()) : 0;
     };
     EXPECT_FALSE(probe_memory_speeds(api).value);
     // A table larger than the program reads.
-    api.firmware_table = [](DWORD, DWORD, void*, DWORD) -> UINT { return smbios_max_bytes + 1; };
+    api.firmware_table = [](void*, DWORD, DWORD, void*, DWORD) -> UINT { return smbios_max_bytes + 1; };
     EXPECT_FALSE(probe_memory_speeds(api).value);
     EXPECT_EQ(probe_memory_speeds(api).why_absent, "SMBIOS: a table of 1048577 bytes, more than 1048576");
     m.smbios.clear();

@@ -147,7 +147,7 @@ TEST(ScanWorker, PostRowToADestroyedWindowReleasesTheRow)
     DestroyWindow(window);
     std::int64_t last_post = monotonic_ns() - 1'000'000'000;
     const long before = blocks_alive.load();
-    post_row(last_post, window, processor_row(std::string(100, 'x')));  // owns a heap text
+    post_row(last_post, window, {ProcessorRow{std::string(100, 'x')}});  // owns a heap text
     EXPECT_EQ(blocks_alive.load(), before);
 }
 

@@ -28,58 +28,68 @@ struct FakeDrives {
     StorageApi api()
     {
         StorageApi api;
-        api.open_drive = [this](const wchar_t* path) -> HANDLE {
-            for (const FakeDrive& d : machine.drives) {
-                if (path != L"\\\\.\\PhysicalDrive" + std::to_wstring(d.number)) continue;
-                if (d.open_error != 0) break;
-                const HANDLE h = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-                open[h] = &d;
-                handed_out.push_back(h);
-                return h;
-            }
-            const FakeDrive* d = find(path);
-            SetLastError(d != nullptr ? d->open_error : ERROR_FILE_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
+        api.context = this;
+        api.open_drive = [](void* context, const wchar_t* path) {
+            return static_cast<FakeDrives*>(context)->open_drive(path);
         };
-        api.control = [this](HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size,
-                             DWORD* returned) -> BOOL {
-            *returned = 0;
-            const auto found = open.find(h);
-            if (found == open.end() || code != IOCTL_STORAGE_QUERY_PROPERTY ||
-                in_size != sizeof(STORAGE_PROPERTY_QUERY))
-                return fail(ERROR_INVALID_PARAMETER);
-            STORAGE_PROPERTY_QUERY query;
-            std::memcpy(&query, in, sizeof(query));
-            if (query.QueryType != PropertyStandardQuery) return fail(ERROR_INVALID_PARAMETER);
-            if (out_size < 8) return fail(ERROR_INSUFFICIENT_BUFFER);
-            const FakeDrive& d = *found->second;
-            if (query.PropertyId == StorageDeviceProperty) {
-                if (!d.bus) return fail(ERROR_INVALID_FUNCTION);
-                // The whole descriptor runs on with the vendor and product strings;
-                // the system writes as much as the buffer holds.
-                Bytes reply(0x100, 0);
-                STORAGE_DEVICE_DESCRIPTOR desc = {};
-                desc.Version = sizeof(STORAGE_DEVICE_DESCRIPTOR);
-                desc.Size = static_cast<DWORD>(reply.size());
-                desc.BusType = static_cast<STORAGE_BUS_TYPE>(*d.bus);
-                desc.RemovableMedia = *d.bus == usb;
-                std::memcpy(reply.data(), &desc, sizeof(desc));
-                return give(reply, out, out_size, returned);
-            }
-            if (query.PropertyId == StorageDeviceSeekPenaltyProperty) {
-                if (d.seek_penalty < 0) return fail(ERROR_INVALID_FUNCTION);
-                DEVICE_SEEK_PENALTY_DESCRIPTOR desc = {};
-                desc.Version = sizeof(desc);
-                desc.Size = sizeof(desc);
-                desc.IncursSeekPenalty = static_cast<BOOLEAN>(d.seek_penalty);
-                Bytes reply(sizeof(desc));
-                std::memcpy(reply.data(), &desc, sizeof(desc));
-                reply.resize(d.seek_reply_bytes);
-                return give(reply, out, out_size, returned);
-            }
-            return fail(ERROR_NOT_SUPPORTED);
+        api.control = [](void* context, HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size,
+                         DWORD* returned) {
+            return static_cast<FakeDrives*>(context)->control(h, code, in, in_size, out, out_size, returned);
         };
         return api;
+    }
+
+    HANDLE open_drive(const wchar_t* path)
+    {
+        for (const FakeDrive& d : machine.drives) {
+            if (path != L"\\\\.\\PhysicalDrive" + std::to_wstring(d.number)) continue;
+            if (d.open_error != 0) break;
+            const HANDLE h = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            open[h] = &d;
+            handed_out.push_back(h);
+            return h;
+        }
+        const FakeDrive* d = find(path);
+        SetLastError(d != nullptr ? d->open_error : ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+
+    BOOL control(HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size, DWORD* returned)
+    {
+        *returned = 0;
+        const auto found = open.find(h);
+        if (found == open.end() || code != IOCTL_STORAGE_QUERY_PROPERTY || in_size != sizeof(STORAGE_PROPERTY_QUERY))
+            return fail(ERROR_INVALID_PARAMETER);
+        STORAGE_PROPERTY_QUERY query;
+        std::memcpy(&query, in, sizeof(query));
+        if (query.QueryType != PropertyStandardQuery) return fail(ERROR_INVALID_PARAMETER);
+        if (out_size < 8) return fail(ERROR_INSUFFICIENT_BUFFER);
+        const FakeDrive& d = *found->second;
+        if (query.PropertyId == StorageDeviceProperty) {
+            if (!d.bus) return fail(ERROR_INVALID_FUNCTION);
+            // The whole descriptor runs on with the vendor and product strings;
+            // the system writes as much as the buffer holds.
+            Bytes reply(0x100, 0);
+            STORAGE_DEVICE_DESCRIPTOR desc = {};
+            desc.Version = sizeof(STORAGE_DEVICE_DESCRIPTOR);
+            desc.Size = static_cast<DWORD>(reply.size());
+            desc.BusType = static_cast<STORAGE_BUS_TYPE>(*d.bus);
+            desc.RemovableMedia = *d.bus == usb;
+            std::memcpy(reply.data(), &desc, sizeof(desc));
+            return give(reply, out, out_size, returned);
+        }
+        if (query.PropertyId == StorageDeviceSeekPenaltyProperty) {
+            if (d.seek_penalty < 0) return fail(ERROR_INVALID_FUNCTION);
+            DEVICE_SEEK_PENALTY_DESCRIPTOR desc = {};
+            desc.Version = sizeof(desc);
+            desc.Size = sizeof(desc);
+            desc.IncursSeekPenalty = static_cast<BOOLEAN>(d.seek_penalty);
+            Bytes reply(sizeof(desc));
+            std::memcpy(reply.data(), &desc, sizeof(desc));
+            reply.resize(d.seek_reply_bytes);
+            return give(reply, out, out_size, returned);
+        }
+        return fail(ERROR_NOT_SUPPORTED);
     }
 
     const FakeDrive* find(const wchar_t* path) const

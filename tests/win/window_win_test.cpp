@@ -44,15 +44,15 @@ TEST_F(MainWindowTest, RowMessagesSetTheValueTextAndRole)
     two.game_mode = TriState::Off;
     two.os_build = 22631;
     const Case cases[] = {
-        {processor_row("Acme(R) Core 8-Core"), control_id::first_value + 0, "Acme(R) Core 8-Core", 4},
-        {graphics_row(std::nullopt), control_id::first_value + 1, "not found", 5},
-        {memory_row(16), control_id::first_value + 2, "16 GB", 4},
-        {display_row(DisplaySize{1920, 1080}, 144), control_id::first_value + 3, u8(u8"1920 \u00D7 1080 @ 144 Hz"), 4},
-        {storage_row("hdd"), control_id::first_value + 4, "Hard drive (HDD)", 4},
-        {settings_row(none), control_id::first_value + 5, "not found", 5},
-        {settings_row(two), control_id::first_value + 5, "2 checked",
+        {RowMessage{ProcessorRow{"Acme(R) Core 8-Core"}}, control_id::first_value + 0, "Acme(R) Core 8-Core", 4},
+        {RowMessage{GraphicsRow{}}, control_id::first_value + 1, "not found", 5},
+        {RowMessage{MemoryRow{16}}, control_id::first_value + 2, "16 GB", 4},
+        {RowMessage{DisplayRow{DisplaySize{1920, 1080}, 144}}, control_id::first_value + 3, u8(u8"1920 \u00D7 1080 @ 144 Hz"), 4},
+        {RowMessage{StorageRow{"hdd"}}, control_id::first_value + 4, "Hard drive (HDD)", 4},
+        {RowMessage{SettingsRow{none}}, control_id::first_value + 5, "not found", 5},
+        {RowMessage{SettingsRow{two}}, control_id::first_value + 5, "2 checked",
          4},  // a second message for a row replaces the first
-        {display_row(std::nullopt, std::nullopt), control_id::first_value + 3, "not found", 5},
+        {RowMessage{DisplayRow{}}, control_id::first_value + 3, "not found", 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -74,7 +74,7 @@ TEST_F(MainWindowTest, ARowMessageThatFindsTheStateInUseIsDroppedUnread)
     {
         StateGuard held;
         ASSERT_TRUE(held);
-        send_row(memory_row(32));
+        send_row(RowMessage{MemoryRow{32}});
     }
     EXPECT_EQ(text(control_id::first_value + 2), u8(u8"\u2026"));
     EXPECT_EQ(role_of(item(control_id::first_value + 2)), static_cast<LONG_PTR>(ColorRole::ValuePending));
@@ -84,7 +84,7 @@ TEST_F(MainWindowTest, ARowMessageThatFindsTheStateInUseIsDroppedUnread)
 
 TEST_F(MainWindowTest, ScanFinishedStartsTheCountdownAndTheTimerDrivesIt)
 {
-    send_row(storage_row("ssd"));  // storage and settings do not count as hardware
+    send_row(RowMessage{StorageRow{"ssd"}});  // storage and settings do not count as hardware
     const ULONGLONG began = GetTickCount64();
     SendMessageW(window, wm_scan_finished, 0, 0);
     EXPECT_EQ(phase(), open_countdown_phase(true, 3));
@@ -198,6 +198,27 @@ TEST_F(MainWindowTest, ActivationRestoresTheSavedFocusOrFallsBackToTheDefaultBut
     SetFocus(item(control_id::header));
     SendMessageW(window, WM_ACTIVATE, WA_CLICKACTIVE, 0);
     EXPECT_EQ(focused_id(), control_id::primary);
+}
+
+TEST_F(MainWindowTest, ActivationSavesAndRestoresTheFocusWhileAHandlerHoldsTheState)
+{
+    // The shell's error box or another program's window can take the activation
+    // while a handler holds the state: the focus is saved and restored all the same.
+    set_phase(open_countdown_phase(false, 3));
+    SetFocus(item(control_id::secondary));
+    {
+        StateGuard held;
+        ASSERT_TRUE(held);
+        SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);
+        SetFocus(item(control_id::primary));
+        SendMessageW(window, WM_ACTIVATE, WA_ACTIVE, 0);
+        EXPECT_EQ(focused_id(), control_id::secondary);
+
+        SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);  // saved while held ...
+    }
+    SetFocus(item(control_id::primary));
+    SendMessageW(window, WM_ACTIVATE, WA_ACTIVE, 0);  // ... restored after
+    EXPECT_EQ(focused_id(), control_id::secondary);
 }
 
 TEST_F(MainWindowTest, DpiChangeRemakesFontsRelaysOutAndMovesToTheSuggestedCorner)
