@@ -7,6 +7,7 @@
 # mingw-w64 for the program.
 set(portable_sources
   src/checks/display.cpp
+  src/checks/finding.cpp
   src/checks/graphics.cpp
   src/checks/memory.cpp
   src/checks/pacing.cpp
@@ -25,6 +26,7 @@ set(portable_sources
 
 # The Win32 layer: the readers, the worker, the window and its actions.
 set(win32_sources
+  src/checks/deadline_win.cpp
   src/checks/display_win.cpp
   src/checks/graphics_win.cpp
   src/checks/memory_win.cpp
@@ -33,12 +35,14 @@ set(win32_sources
   src/checks/scan_win.cpp
   src/checks/settings_win.cpp
   src/checks/storage_win.cpp
+  src/gui/announce_win.cpp
   src/gui/controls_win.cpp
   src/gui/fonts_win.cpp
   src/gui/hand_off_win.cpp
   src/gui/paint_win.cpp
   src/gui/theme_win.cpp
   src/gui/title_bar_win.cpp
+  src/gui/ui_thread_win.cpp
   src/gui/window_state_win.cpp
   src/gui/window_win.cpp
   src/link/browser_win.cpp
@@ -56,6 +60,7 @@ set(field_kit_entry src/kit/quellix_report_win.cpp)
 set(unit_tests
   tests/unit/colors_test.cpp
   tests/unit/display_test.cpp
+  tests/unit/finding_test.cpp
   tests/unit/graphics_test.cpp
   tests/unit/layout_test.cpp
   tests/unit/machine_record_test.cpp
@@ -73,6 +78,7 @@ set(unit_tests
 
 # Tests of the Win32 layer, run under Wine.
 set(win_tests
+  tests/win/announce_win_test.cpp
   tests/win/controls_win_test.cpp
   tests/win/display_win_test.cpp
   tests/win/fonts_win_test.cpp
@@ -93,6 +99,7 @@ set(win_tests
   tests/win/system_dll_test.cpp
   tests/win/theme_win_test.cpp
   tests/win/title_bar_win_test.cpp
+  tests/win/ui_thread_win_test.cpp
   tests/win/window_state_win_test.cpp
   tests/win/window_win_test.cpp
 )
@@ -109,6 +116,7 @@ set(windows_tools
 
 # End-to-end scripts: the real exe under Wine in Xvfb.
 set(e2e_scripts
+  tests/e2e/absent_reasons.sh
   tests/e2e/bench_startup.sh
   tests/e2e/closing.sh
   tests/e2e/dpi_layout.sh
@@ -117,6 +125,8 @@ set(e2e_scripts
   tests/e2e/open_failed.sh
   tests/e2e/planted_dlls.sh
   tests/e2e/scan_runs.sh
+  tests/e2e/screen_reader.sh
+  tests/e2e/stuck_driver.sh
   tests/e2e/window_actions.sh
 )
 

@@ -69,6 +69,15 @@ if(MINGW)
   target_link_options(windows_tests PRIVATE ${static_link})
 endif()
 
+# A DLL beside windows_tests.exe and nowhere else, for the System32-only loader's test.
+add_library(beside_exe_dll SHARED tests/tools/beside_exe_dll.c)
+set_target_properties(beside_exe_dll PROPERTIES OUTPUT_NAME qd-beside-exe PREFIX ""
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR} ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+if(MINGW)
+  target_link_options(beside_exe_dll PRIVATE -static-libgcc)
+endif()
+add_dependencies(windows_tests beside_exe_dll)
+
 # Small Windows programs used by the tests and the benchmarks.
 foreach(src ${windows_tools})
   get_filename_component(name ${src} NAME_WE)
@@ -92,5 +101,16 @@ foreach(dll ${stand_in_dlls})
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/stand-in-dlls ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/stand-in-dlls/lib)
   if(MINGW)
     target_link_options(stand_in_${dll} PRIVATE -static-libgcc)
+  endif()
+endforeach()
+
+# Stand-ins for System32 DLLs whose driver-backed call never returns (the test
+# tests/e2e/stuck_driver.sh puts one into its prefix's System32).
+foreach(dll dxgi powrprof)
+  add_library(blocking_${dll} SHARED tests/tools/blocking_dll.c)
+  set_target_properties(blocking_${dll} PROPERTIES OUTPUT_NAME ${dll} PREFIX ""
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/blocking-dlls ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/blocking-dlls/lib)
+  if(MINGW)
+    target_link_options(blocking_${dll} PRIVATE -static-libgcc)
   endif()
 endforeach()

@@ -2,9 +2,12 @@
 # `make fuzz`: builds the libFuzzer harnesses (tests/fuzz) with clang under ASan
 # and UBSan in $B/fuzz, runs each in turn, and prints per harness its
 # executions, coverage and findings.
-#   QD_FUZZ_SECONDS  seconds per harness (default 60)
+#   QD_FUZZ_SECONDS  seconds per harness (default 60, or no limit with QD_FUZZ_RUNS)
+#   QD_FUZZ_RUNS     executions per harness, counting the corpus it starts from
+#                    (default: no limit, only the time)
 #   QD_FUZZ_ONLY     harness names to run, separated by blanks (default: all)
-#   QD_FUZZ_MAX_LEN  the longest input libFuzzer makes (default: its own, 4096)
+#   QD_FUZZ_MAX_LEN  the longest input libFuzzer makes, for every harness
+#                    (default: the harness's own below, else libFuzzer's 4096)
 # The corpus each harness grows is kept in $B/fuzz/corpus/<harness>, on top of
 # the committed seeds in tests/fuzz/corpus/<harness>; a crashing input is
 # saved in $B/fuzz/findings/<harness>/. Exits non-zero when anything was found.
@@ -14,12 +17,37 @@
 set -euo pipefail
 B=$1
 src=$(cd "$(dirname "$0")/.." && pwd)
-seconds=${QD_FUZZ_SECONDS:-60}
+runs=${QD_FUZZ_RUNS:-}
+seconds=${QD_FUZZ_SECONDS:-$([ -n "$runs" ] && echo 0 || echo 60)}
 out=$B/fuzz
 
 cmake -S "$src/tests/fuzz" -B "$out" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE= >/dev/null
 cmake --build "$out"
 harnesses=${QD_FUZZ_ONLY:-$(cat "$out/harnesses.txt")}
+
+# The longest input worth making, from the harness's input format: past it
+# the inputs only repeat the same cases more slowly, every byte going through
+# several passes under ASan. The other harnesses keep libFuzzer's 4096.
+max_len_of() {
+  case $1 in
+    # 37 bytes of numbers, then one text for every parser: longer than any
+    # value they read, and none of them has a length limit.
+    registry_text) echo 512 ;;
+    # 2 bytes, then 256 scalar values of 4 bytes: more than the cut byte
+    # takes and more UTF-16 units than the capacity byte.
+    text) echo 1026 ;;
+    # Both names past their limits (120 and 160) even in 4-byte characters,
+    # 1,135 bytes with the flags, and about 400 for the other fields.
+    report_link) echo 1536 ;;
+    # A 17th adapter and a 33rd display, the first of each that is ignored
+    # (668 bytes at their shortest), with room for names and modes.
+    selection) echo 1024 ;;
+  esac
+}
+# A freed block stays poisoned until 16 MiB more have been freed (ASan's
+# default 256 MiB costs page faults and cache misses on every run, and an
+# input's own blocks are still held long after it has finished).
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16}
 
 # "last new": the execution that last found new coverage, a sign of a plateau
 # when it is far below the total.
@@ -30,8 +58,9 @@ for h in $harnesses; do
   log=$out/$h.log
   # One harness at a time, niced: the machine is shared.
   status=0
+  max_len=${QD_FUZZ_MAX_LEN:-$(max_len_of "$h")}
   nice -n 10 "$out/$h" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    ${QD_FUZZ_MAX_LEN:+-max_len=$QD_FUZZ_MAX_LEN} -artifact_prefix="$out/findings/$h/" "$out/corpus/$h" "$src/tests/fuzz/corpus/$h" >"$log" 2>&1 || status=$?
+    ${runs:+-runs=$runs} ${max_len:+-max_len=$max_len} -artifact_prefix="$out/findings/$h/" "$out/corpus/$h" "$src/tests/fuzz/corpus/$h" >"$log" 2>&1 || status=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)

@@ -2,10 +2,13 @@
 # Runs inside the session that tests/wine/session.sh prepared for `make run`:
 # starts the program, lets it run its course (scan, countdown, opening, closing
 # itself), prints the report link it handed to the browser and saves a
-# screenshot of the window once it shows that it opened the link.
+# screenshot of the window once it shows that it opened the link, then the
+# program's debug lines: why each absent finding is absent.
 . "$(dirname "$0")/../tests/e2e/lib/window.sh"
+. "$(dirname "$0")/../tests/e2e/lib/debug_lines.sh"
 
-start_exe
+: >"$QD_SESSION/wine.log"
+WINEDEBUG=warn+seh start_exe
 shot_taken=
 while kill -0 "$exe_pid" 2>/dev/null; do
   if [ -z "$shot_taken" ] && [ -s "$QD_URL_LOG" ]; then
@@ -22,5 +25,11 @@ if [ -s "$QD_URL_LOG" ]; then
   echo "ReportLink opened:"; cat "$QD_URL_LOG"
 else
   echo "No link was opened."
+fi
+lines=$(debug_lines "$QD_SESSION/wine.log")
+if [ -n "$lines" ]; then
+  echo "Why findings are missing (the program's debug output):"; sed 's/^/  /' <<<"$lines"
+else
+  echo "No finding is missing."
 fi
 echo "screenshot: $QD_SHOT"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs inside a session that tests/wine/session.sh prepared for `make
-# screenshots`: three runs of the program at QD_SHOT_DPI, photographing each
-# phase as it appears, into QD_SHOT_DIR. With QD_SHOT_THEME=hc-white, the
+# screenshots`: four runs of the program at QD_SHOT_DPI, photographing each
+# phase as it appears, into QD_SHOT_DIR; the third with a screen reader
+# running, where the window waits for the user after the scan. With QD_SHOT_THEME=hc-white, the
 # opened and could-not-open phases under High Contrast White, named
 # hc-white-<phase>-<dpi>.png: the theme's system colours in the prefix, and the
 # test build of the exe told by QD_HIGH_CONTRAST=1 that High Contrast is on.
@@ -10,7 +11,7 @@
 dpi=$QD_SHOT_DPI
 theme=${QD_SHOT_THEME:-}
 case $theme in
-  '') phases=" scanning countdown opened not-opened could-not-open copied " ;;
+  '') phases=" scanning countdown opened not-opened could-not-open copied screen-reader-waiting " ;;
   hc-white)
     phases=" opened could-not-open "
     #             window        window text  button face   button text  highlight   highlight text  gray text
@@ -68,7 +69,20 @@ if wanted not-opened; then
   end_run
 fi
 
-# Run 3: no handler for https, so the browser cannot be started; then Copy link.
+# Run 3: a screen reader is running (the flag SPI_SETSCREENREADER stores): the
+# scan, then the window waits on Open now. Escape: not opened, still waiting;
+# Escape again closes.
+if wanted screen-reader-waiting; then
+  wine reg add 'HKCU\Control Panel\Accessibility\Blind Access' /v On /t REG_SZ /d 1 /f >/dev/null 2>&1
+  start_exe
+  wait_for $id_message '^Choose Open now' 20 && shoot screen-reader-waiting
+  xdotool key Escape
+  wait_for $id_message '^Not opened' 5
+  end_run
+  wine reg add 'HKCU\Control Panel\Accessibility\Blind Access' /v On /t REG_SZ /d 0 /f >/dev/null 2>&1
+fi
+
+# Run 4: no handler for https, so the browser cannot be started; then Copy link.
 wine reg delete 'HKLM\Software\Classes\https' /f >/dev/null 2>&1
 start_exe
 if wait_for 100 '^Could not open your browser' 20; then

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # `make screenshots`: regenerates docs/screenshots/<phase>-<dpi>.png, each
 # cropped to the window: scanning, countdown, opened, not-opened,
-# could-not-open and copied, at 96 and 144 DPI; and hc-white-opened-96.png and
-# hc-white-could-not-open-96.png under High Contrast White. One Wine session each.
+# could-not-open, copied and screen-reader-waiting (the window waiting after
+# the scan while a screen reader runs), at 96 and 144 DPI; and
+# hc-white-opened-96.png and hc-white-could-not-open-96.png under High
+# Contrast White. One Wine session each.
 set -euo pipefail
 B=$1
 src=$(cd "$(dirname "$0")/.." && pwd)

@@ -61,7 +61,7 @@ int wmain(int argc, wchar_t** argv)
         runs = *n;
     }
 
-    const std::optional<std::string> graphics_name = probe_graphics();
+    const std::optional<std::string> graphics_name = probe_graphics().value;
     const DisplayProbe display = probe_display();
 
     struct Row {
@@ -69,13 +69,13 @@ int wmain(int argc, wchar_t** argv)
         double ms;
     };
     const Row rows[] = {
-        {"processor", median_ms(runs, [] { consume(probe_processor()); })},
-        {"graphics", median_ms(runs, [] { consume(probe_graphics()); })},
-        {"memory size", median_ms(runs, [] { consume(probe_memory_size()); })},
+        {"processor", median_ms(runs, [] { consume(probe_processor().value); })},
+        {"graphics", median_ms(runs, [] { consume(probe_graphics().value); })},
+        {"memory size", median_ms(runs, [] { consume(probe_memory_size().value); })},
         {"display", median_ms(runs, [] { consume(probe_display().display_size); })},
-        {"storage", median_ms(runs, [] { consume(probe_storage()); })},
-        {"memory speeds", median_ms(runs, [] { consume(probe_memory_speeds().rated); })},
-        {"driver date", median_ms(runs, [&] { consume(probe_driver_date(graphics_name)); })},
+        {"storage", median_ms(runs, [] { consume(probe_storage().value); })},
+        {"memory speeds", median_ms(runs, [] { consume(probe_memory_speeds().value); })},
+        {"driver date", median_ms(runs, [&] { consume(probe_driver_date(graphics_name).value); })},
         {"max refresh", median_ms(runs, [&] { consume(max_refresh(display.displays)); })},
     };
 

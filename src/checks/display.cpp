@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "checks/finding.h"
+#include "checks/text.h"
+
 namespace qd::checks {
 
 namespace {
@@ -65,6 +68,47 @@ std::optional<std::uint32_t> max_refresh(const std::vector<DisplayInfo>& display
     for (std::size_t i = 0; i < count; ++i)
         if (const auto rate = display_max_refresh(displays[i])) keep_highest(best, *rate);
     return best;
+}
+
+namespace {
+
+constexpr std::string_view no_display = "no display attached to the desktop with a readable current mode";
+
+std::string mode_text(std::uint32_t width, std::uint32_t height) { return decimal(width) + " x " + decimal(height); }
+
+}  // namespace
+
+std::string display_size_reason(const std::vector<DisplayInfo>& displays)
+{
+    if (displays.empty()) return std::string(no_display);
+    const DisplayMode& first = displays.front().current;
+    return counted(displays.size(), "display") + ", none of 320 x 200 to 16384 x 16384 (the first is " +
+           mode_text(first.width, first.height) + ")";
+}
+
+std::string refresh_rate_reason(const std::vector<DisplayInfo>& displays)
+{
+    if (displays.empty()) return std::string(no_display);
+    std::size_t sized = 0;
+    std::optional<std::uint32_t> first_rate;
+    const std::size_t count = std::min<std::size_t>(displays.size(), max_display_devices);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!is_valid_size(displays[i].current)) continue;
+        ++sized;
+        if (!first_rate) first_rate = displays[i].current.rate_hz;
+    }
+    if (sized == 0) return display_size_reason(displays);
+    return counted(sized, "display") + " of a valid size, none with a current rate of 2 to 1000 Hz (the first reports " +
+           decimal(*first_rate) + " Hz)";
+}
+
+std::string max_refresh_reason(const std::vector<DisplayInfo>& displays)
+{
+    if (displays.empty()) return std::string(no_display);
+    std::size_t modes = 0;
+    for (const DisplayInfo& display : displays) modes += display.modes.size();
+    return counted(displays.size(), "display") + " with " + counted(modes, "mode") +
+           ", none at its current size with a rate of 2 to 1000 Hz";
 }
 
 }  // namespace qd::checks

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "checks/scan_types.h"
@@ -44,5 +45,11 @@ std::optional<std::uint32_t> display_max_refresh(const DisplayInfo& info);
 
 // The highest display_max_refresh over all displays.
 std::optional<std::uint32_t> max_refresh(const std::vector<DisplayInfo>& displays);
+
+// Why display_findings has no size, no rate, and max_refresh no rate, from
+// the same displays: "1 display, current rate 0 Hz, not 2 to 1000".
+std::string display_size_reason(const std::vector<DisplayInfo>& displays);
+std::string refresh_rate_reason(const std::vector<DisplayInfo>& displays);
+std::string max_refresh_reason(const std::vector<DisplayInfo>& displays);
 
 }  // namespace qd::checks

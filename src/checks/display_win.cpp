@@ -15,7 +15,7 @@ std::optional<DisplayMode> read_mode(const DisplayApi& api, const wchar_t* devic
 {
     DEVMODEW mode = {};
     mode.dmSize = sizeof(mode);
-    if (!api.enum_settings(device, index, &mode)) return std::nullopt;
+    if (!api.enum_settings(api.context, device, index, &mode)) return std::nullopt;
     return DisplayMode{mode.dmPelsWidth, mode.dmPelsHeight, mode.dmDisplayFrequency};
 }
 
@@ -39,7 +39,7 @@ std::vector<DisplayInfo> enumerate_displays(const DisplayApi& api)
     for (DWORD index = 0; index < max_display_devices; ++index) {
         DISPLAY_DEVICEW device = {};
         device.cb = sizeof(device);
-        if (!api.enum_devices(index, &device)) break;
+        if (!api.enum_devices(api.context, index, &device)) break;
         if ((device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) == 0) continue;
         // The name fills a fixed array of 32 units; terminate it ourselves.
         const std::wstring name(device.DeviceName, wcsnlen(device.DeviceName, 32));

@@ -11,4 +11,11 @@ std::optional<std::string> processor_name_from(std::string_view stored)
     return name;
 }
 
+Finding<std::string> processor_finding(const RegistryRead<std::string>& stored)
+{
+    if (!stored.value) return absent<std::string>(registry_reason("ProcessorNameString", stored.status, stored.bytes));
+    return found_or(processor_name_from(*stored.value),
+                    [] { return std::string("ProcessorNameString: empty once white space is removed"); });
+}
+
 }  // namespace qd::checks

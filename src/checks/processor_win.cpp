@@ -5,13 +5,11 @@
 
 namespace qd::checks {
 
-std::optional<std::string> probe_processor()
+Finding<std::string> probe_processor()
 {
     // 256 units: a longer name does not fit and makes the read fail.
-    const std::optional<std::string> stored = read_registry_text(
-        HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", "ProcessorNameString", 256);
-    if (!stored) return std::nullopt;
-    return processor_name_from(*stored);
+    return processor_finding(read_registry_text_status(
+        HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", "ProcessorNameString", 256));
 }
 
 }  // namespace qd::checks

@@ -4,47 +4,25 @@
 
 namespace qd::checks {
 
-RowMessage processor_row(std::optional<std::string> processor_name)
-{
-    return {RowPayload(std::in_place_index<0>, std::move(processor_name))};
-}
+namespace {
 
-RowMessage graphics_row(std::optional<std::string> graphics_name)
+// One overload per row type: a row type without one does not compile.
+void take(ScanReport& report, ProcessorRow&& row) { report.processor_name = std::move(row.processor_name); }
+void take(ScanReport& report, GraphicsRow&& row) { report.graphics_name = std::move(row.graphics_name); }
+void take(ScanReport& report, MemoryRow&& row) { report.memory_gb = row.memory_gb; }
+void take(ScanReport& report, DisplayRow&& row)
 {
-    return {RowPayload(std::in_place_index<1>, std::move(graphics_name))};
+    report.display_size = row.display_size;
+    report.refresh_hz = row.refresh_hz;
 }
+void take(ScanReport& report, StorageRow&& row) { report.storage_kind = row.storage_kind; }
+void take(ScanReport& report, SettingsRow&& row) { report.settings = std::move(row.settings); }
 
-RowMessage memory_row(std::optional<std::uint32_t> memory_gb)
-{
-    return {RowPayload(std::in_place_index<2>, memory_gb)};
-}
-
-RowMessage display_row(std::optional<DisplaySize> display_size, std::optional<std::uint32_t> refresh_hz)
-{
-    return {RowPayload(std::in_place_index<3>, DisplayRow{display_size, refresh_hz})};
-}
-
-RowMessage storage_row(std::optional<std::string_view> storage_kind)
-{
-    return {RowPayload(std::in_place_index<4>, storage_kind)};
-}
-
-RowMessage settings_row(SettingsSnapshot settings) { return {RowPayload(std::in_place_index<5>, std::move(settings))}; }
+}  // namespace
 
 void take_row(ScanReport& report, RowMessage&& row)
 {
-    RowPayload& p = row.payload;
-    switch (row_kind(row)) {
-    case RowKind::Processor: report.processor_name = std::move(std::get<0>(p)); break;
-    case RowKind::GraphicsCard: report.graphics_name = std::move(std::get<1>(p)); break;
-    case RowKind::Memory: report.memory_gb = std::get<2>(p); break;
-    case RowKind::Display:
-        report.display_size = std::get<3>(p).display_size;
-        report.refresh_hz = std::get<3>(p).refresh_hz;
-        break;
-    case RowKind::Storage: report.storage_kind = std::get<4>(p); break;
-    case RowKind::WindowsSettings: report.settings = std::move(std::get<5>(p)); break;
-    }
+    std::visit([&report](auto&& payload) { take(report, std::move(payload)); }, std::move(row.payload));
 }
 
 }  // namespace qd::checks

@@ -59,34 +59,46 @@ enum class RowKind : std::uint8_t {
 };
 inline constexpr int row_count = 6;
 
+// One finished row: one payload type per row, each naming its RowKind, so that
+// a row's kind and its findings cannot part. Absent findings travel too.
+struct ProcessorRow {
+    static constexpr RowKind kind = RowKind::Processor;
+    std::optional<std::string> processor_name;
+};
+struct GraphicsRow {
+    static constexpr RowKind kind = RowKind::GraphicsCard;
+    std::optional<std::string> graphics_name;
+};
+struct MemoryRow {
+    static constexpr RowKind kind = RowKind::Memory;
+    std::optional<std::uint32_t> memory_gb;
+};
 struct DisplayRow {
+    static constexpr RowKind kind = RowKind::Display;
     std::optional<DisplaySize> display_size;
     std::optional<std::uint32_t> refresh_hz;
 };
+struct StorageRow {
+    static constexpr RowKind kind = RowKind::Storage;
+    std::optional<std::string_view> storage_kind;
+};
+struct SettingsRow {
+    static constexpr RowKind kind = RowKind::WindowsSettings;
+    SettingsSnapshot settings;
+};
 
-// One finished row. The variant's index is the RowKind, so every kind carries
-// exactly its own payload, absent findings included.
-using RowPayload = std::variant<std::optional<std::string>,       // Processor
-                                std::optional<std::string>,       // Graphics card
-                                std::optional<std::uint32_t>,     // Memory
-                                DisplayRow,                       // Display
-                                std::optional<std::string_view>,  // Storage
-                                SettingsSnapshot>;                // Windows settings
+using RowPayload = std::variant<ProcessorRow, GraphicsRow, MemoryRow, DisplayRow, StorageRow, SettingsRow>;
 
-static_assert(std::variant_size_v<RowPayload> == row_count, "one payload alternative per row");
+static_assert(std::variant_size_v<RowPayload> == row_count, "one payload type per row");
 
 struct RowMessage {
     RowPayload payload;
 };
 
-inline RowKind row_kind(const RowMessage& row) { return static_cast<RowKind>(row.payload.index()); }
-
-RowMessage processor_row(std::optional<std::string> processor_name);
-RowMessage graphics_row(std::optional<std::string> graphics_name);
-RowMessage memory_row(std::optional<std::uint32_t> memory_gb);
-RowMessage display_row(std::optional<DisplaySize> display_size, std::optional<std::uint32_t> refresh_hz);
-RowMessage storage_row(std::optional<std::string_view> storage_kind);
-RowMessage settings_row(SettingsSnapshot settings);
+inline RowKind row_kind(const RowMessage& row)
+{
+    return std::visit([](const auto& payload) { return payload.kind; }, row.payload);
+}
 
 // Moves the row's findings into the report, replacing the fields of that row.
 void take_row(ScanReport& report, RowMessage&& row);

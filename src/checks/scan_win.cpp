@@ -2,14 +2,8 @@
 
 #include <utility>
 
-#include "checks/display_win.h"
-#include "checks/graphics_win.h"
-#include "checks/memory_win.h"
-#include "checks/owned_win.h"
 #include "checks/pacing.h"
-#include "checks/processor.h"
-#include "checks/settings.h"
-#include "checks/storage_win.h"
+#include "checks/wide_win.h"
 
 namespace qd::checks {
 
@@ -19,7 +13,7 @@ namespace {
 // cannot be created, set or waited on.
 bool timer_sleep(const PacingApi& api, std::int64_t ns)
 {
-    UniqueHandle timer(api.create_timer());
+    UniqueHandle timer(api.create_timer(api.context));
     if (!timer) return false;
     LARGE_INTEGER due;
     due.QuadPart = -(ns / 100);  // relative, in whole 100 ns units
@@ -38,15 +32,15 @@ DWORD WINAPI scan_thread(LPVOID parameter)
 void pace_sleep(std::int64_t ns, const PacingApi& api)
 {
     if (ns == 0) {
-        api.sleep(0);
+        api.sleep(api.context, 0);
         return;
     }
     if (timer_sleep(api, ns)) return;
     // Sleep may end up to a clock tick early (15.6 ms by default): top it up
     // until the clock says the whole wait has passed.
-    const std::int64_t began = api.now();
-    api.sleep(sleep_ms_for(ns));
-    while (api.now() - began < ns) api.sleep(1);
+    const std::int64_t began = api.now(api.context);
+    api.sleep(api.context, sleep_ms_for(ns));
+    while (api.now(api.context) - began < ns) api.sleep(api.context, 1);
 }
 
 std::int64_t monotonic_ns()
@@ -70,23 +64,44 @@ void post_row(std::int64_t& last_post, HWND window, RowMessage row)
 
 void post_scan_finished(HWND window) { PostMessageW(window, wm_scan_finished, 0, 0); }
 
-void run_scan(HWND window)
+void write_debug_line(const std::string& line) { OutputDebugStringW(to_wide(line).c_str()); }
+
+void run_scan(HWND window, const ScanApi& api, std::uint32_t deadline_ms)
 {
     std::int64_t last_post = monotonic_ns();
+    const auto report = [&api](std::string_view finding, const std::string& reason) {
+        api.debug_output(debug_line({std::string(finding), reason}));
+    };
+    // The probe's value for its row; an absent one's reason reported first.
+    const auto run = [&]<typename T>(std::string_view finding, const std::function<Finding<T>()>& probe) {
+        Finding<T> result = within_deadline(probe, deadline_ms);
+        if (!result.value) report(finding, result.why_absent);
+        return std::move(result.value);
+    };
 
-    post_row(last_post, window, processor_row(probe_processor()));
+    post_row(last_post, window, {ProcessorRow{run("processor", api.processor)}});
 
-    const std::optional<std::string> graphics_name = probe_graphics();
-    post_row(last_post, window, graphics_row(graphics_name));
+    // Kept for the driver date; absent (a timed-out probe too) means no lookup.
+    const std::optional<std::string> graphics_name = run("graphics", api.graphics);
+    post_row(last_post, window, {GraphicsRow{graphics_name}});
 
-    post_row(last_post, window, memory_row(probe_memory_size()));
+    post_row(last_post, window, {MemoryRow{run("memory size", api.memory_size)}});
 
-    DisplayProbe display = probe_display();
-    post_row(last_post, window, display_row(display.display_size, display.refresh_hz));
+    // Kept for the highest refresh rate; a timed-out probe leaves no displays.
+    const std::optional<DisplayProbe> probed = run("display", api.display);
+    const DisplayProbe display = probed.value_or(DisplayProbe{});
+    if (probed) {
+        if (!display.display_size) report("display size", display_size_reason(display.displays));
+        if (!display.refresh_hz) report("refresh rate", refresh_rate_reason(display.displays));
+    }
+    post_row(last_post, window, {DisplayRow{display.display_size, display.refresh_hz}});
 
-    post_row(last_post, window, storage_row(probe_storage()));
+    post_row(last_post, window, {StorageRow{run("storage", api.storage)}});
 
-    post_row(last_post, window, settings_row(scan_settings(graphics_name, display.displays)));
+    AbsentFindings absent;
+    SettingsSnapshot settings = scan_settings(api.settings(graphics_name, display.displays), deadline_ms, absent);
+    for (const AbsentFinding& line : absent) api.debug_output(debug_line(line));
+    post_row(last_post, window, {SettingsRow{std::move(settings)}});
 
     post_scan_finished(window);
 }

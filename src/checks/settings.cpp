@@ -161,4 +161,62 @@ std::optional<std::uint32_t> os_build_number(std::int32_t status, std::uint32_t 
     return build_number;
 }
 
+std::string power_plan_reason(std::uint32_t status)
+{
+    if (status != 0) return call_failed("PowerGetActiveScheme", status);
+    return "PowerGetActiveScheme succeeded without a scheme";
+}
+
+std::string power_mode_reason() { return "ActiveOverlayAcPowerScheme: not a known overlay GUID"; }
+
+std::string toggle_reason(std::string_view value_name, const RegistryRead<std::uint32_t>& read,
+                          std::string_view known)
+{
+    if (!read.value) return registry_reason(value_name, read.status, read.bytes);
+    return std::string(value_name) + ": " + decimal(*read.value) + " is not " + std::string(known);
+}
+
+std::string game_capture_reason(const RegistryRead<std::uint32_t>& game_dvr,
+                                const RegistryRead<std::uint32_t>& app_capture)
+{
+    return registry_reason("GameDVR_Enabled", game_dvr.status, game_dvr.bytes) + "; " +
+           registry_reason("AppCaptureEnabled", app_capture.status, app_capture.bytes);
+}
+
+std::string windowed_optimizations_reason(const RegistryRead<std::string>& read)
+{
+    if (!read.value) return registry_reason("DirectXUserGlobalSettings", read.status, read.bytes);
+    return "DirectXUserGlobalSettings: no SwapEffectUpgradeEnable of 0 or 1";
+}
+
+std::string mouse_acceleration_reason(const RegistryRead<std::string>& read)
+{
+    if (!read.value) return registry_reason("MouseSpeed", read.status, read.bytes);
+    return "MouseSpeed: not 0, 1 or 2";
+}
+
+std::string windows_directory_reason(std::uint32_t length, std::uint32_t error)
+{
+    std::string why = "GetSystemWindowsDirectoryW gave a length of " + decimal(length);
+    if (length == 0) why += " (error " + decimal(error) + ")";
+    return why;
+}
+
+std::string free_space_reason(std::uint32_t error) { return call_failed("GetDiskFreeSpaceExW", error); }
+
+std::string battery_reason(const std::optional<PowerStatus>& status, std::uint32_t error)
+{
+    if (!status) return call_failed("GetSystemPowerStatus", error);
+    if (status->battery_flag == 128) return "BatteryFlag 128: no system battery";
+    if (status->battery_flag == 255) return "BatteryFlag 255: battery status unknown";
+    return "ACLineStatus " + decimal(status->ac_line_status) + ": neither on battery nor on mains";
+}
+
+std::string os_build_reason(bool function_found, std::int32_t status, std::uint32_t build_number)
+{
+    if (!function_found) return "RtlGetVersion not found in ntdll.dll";
+    if (status < 0) return call_failed_hresult("RtlGetVersion", static_cast<std::uint32_t>(status));
+    return "RtlGetVersion gave build number " + decimal(build_number);
+}
+
 }  // namespace qd::checks

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "checks/display.h"
+#include "checks/finding.h"
+#include "checks/registry.h"
 #include "checks/scan_types.h"
 
 namespace qd::checks {
@@ -94,5 +96,27 @@ TriState on_battery_state(const std::optional<PowerStatus>& status);
 
 // dwBuildNumber when RtlGetVersion succeeded (status >= 0) and it is not 0.
 std::optional<std::uint32_t> os_build_number(std::int32_t status, std::uint32_t build_number);
+
+// Why a setting is absent, one line each, from what its read gave.
+// "PowerGetActiveScheme failed with error 120", or a success without a scheme.
+std::string power_plan_reason(std::uint32_t status);
+// An overlay GUID none of the known ones.
+std::string power_mode_reason();
+// A DWORD toggle: the failed read, or a number it does not know ("HwSchMode: 3 is not 1 or 2").
+std::string toggle_reason(std::string_view value_name, const RegistryRead<std::uint32_t>& read,
+                          std::string_view known);
+// Both game-capture reads failed.
+std::string game_capture_reason(const RegistryRead<std::uint32_t>& game_dvr,
+                                const RegistryRead<std::uint32_t>& app_capture);
+std::string windowed_optimizations_reason(const RegistryRead<std::string>& read);
+std::string mouse_acceleration_reason(const RegistryRead<std::string>& read);
+// GetSystemWindowsDirectoryW's length outside 3..259 (with its error), or
+// GetDiskFreeSpaceExW's error.
+std::string windows_directory_reason(std::uint32_t length, std::uint32_t error);
+std::string free_space_reason(std::uint32_t error);
+// GetSystemPowerStatus's error when `status` is absent, else what it said.
+std::string battery_reason(const std::optional<PowerStatus>& status, std::uint32_t error);
+// RtlGetVersion missing, failed, or without a build number.
+std::string os_build_reason(bool function_found, std::int32_t status, std::uint32_t build_number);
 
 }  // namespace qd::checks

@@ -69,4 +69,25 @@ std::optional<std::string_view> classify_storage(const std::vector<DriveInfo>& d
     return kinds[static_cast<std::size_t>(best)];
 }
 
+Finding<std::string_view> storage_finding(const StorageRead& read)
+{
+    if (const auto kind = classify_storage(read.drives)) return found(*kind);
+    const std::string drives = "PhysicalDrive0..15: ";
+    const auto error = [](std::uint32_t code) { return code != 0 ? " (error " + decimal(code) + ")" : std::string(); };
+    if (read.opened == 0) return absent<std::string_view>(drives + "none could be opened" + error(read.open_error));
+    if (read.drives.empty())
+        return absent<std::string_view>(drives + decimal(read.opened) + " opened, none answered the device query" +
+                                        error(read.device_error));
+    const std::size_t count = std::min<std::size_t>(read.drives.size(), max_physical_drives);
+    const bool any_internal = std::any_of(read.drives.begin(), read.drives.begin() + static_cast<std::ptrdiff_t>(count),
+                                          [](const DriveInfo& d) {
+                                              return std::find(excluded_bus_types.begin(), excluded_bus_types.end(),
+                                                               d.bus_type) == excluded_bus_types.end();
+                                          });
+    if (!any_internal)
+        return absent<std::string_view>(drives + decimal(read.drives.size()) +
+                                        " answered, all on USB, SD, MMC or virtual buses");
+    return absent<std::string_view>(drives + "none answered the seek-penalty query" + error(read.seek_error));
+}
+
 }  // namespace qd::checks

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "checks/finding.h"
+
 namespace qd::checks {
 
 // One drive that answered the device query.
@@ -46,5 +48,18 @@ std::uint8_t seek_penalty_from_reply(bool ok, const SeekPenaltyReply& reply, std
 // seek penalty, else "hdd" when one has; USB, SD, MMC and virtual disks do not
 // count. Looks at the first max_physical_drives drives.
 std::optional<std::string_view> classify_storage(const std::vector<DriveInfo>& drives);
+
+// What the storage reader got from PhysicalDrive0 to PhysicalDrive15.
+struct StorageRead {
+    std::vector<DriveInfo> drives;  // those that answered the device query
+    unsigned opened = 0;            // drives that could be opened
+    std::uint32_t open_error = 0;   // the error of the first drive that could not be opened
+    std::uint32_t device_error = 0;  // the last error of a failed device query
+    std::uint32_t seek_error = 0;    // the last error of a failed seek-penalty query
+};
+
+// The kind, or why there is none: "PhysicalDrive0..15: none answered the
+// seek-penalty query (error 50)".
+Finding<std::string_view> storage_finding(const StorageRead& read);
 
 }  // namespace qd::checks

@@ -23,36 +23,42 @@ bool query_property(const StorageApi& api, HANDLE drive, std::uint32_t property_
 {
     StoragePropertyQuery query = storage_property_query(property_id);
     returned = 0;
-    return api.control(drive, ioctl_storage_query_property, query.data(), static_cast<DWORD>(query.size()),
+    return api.control(api.context, drive, ioctl_storage_query_property, query.data(), static_cast<DWORD>(query.size()),
                        reply.data(), static_cast<DWORD>(reply.size()), &returned) != 0;
 }
 
-std::optional<DriveInfo> read_drive(const StorageApi& api, unsigned n)
+// Adds drive n to `read` when it answers the device query.
+void read_drive(const StorageApi& api, unsigned n, StorageRead& read)
 {
-    const UniqueFile drive(api.open_drive(to_wide(physical_drive_path(n)).c_str()));
-    if (!drive) return std::nullopt;  // no such drive (a gap in the numbers), or no access
+    const UniqueFile drive(api.open_drive(api.context, to_wide(physical_drive_path(n)).c_str()));
+    if (!drive) {  // no such drive (a gap in the numbers), or no access
+        if (read.open_error == 0) read.open_error = GetLastError();
+        return;
+    }
+    ++read.opened;
 
     DeviceDescriptorReply descriptor = {};
     DWORD returned = 0;
     bool ok = query_property(api, drive.get(), storage_device_property, descriptor, returned);
+    if (!ok) read.device_error = GetLastError();
     const std::optional<std::uint32_t> bus_type = bus_type_from_reply(ok, descriptor, returned);
-    if (!bus_type) return std::nullopt;  // the drive did not answer; no need to ask further
+    if (!bus_type) return;  // the drive did not answer; no need to ask further
 
     SeekPenaltyReply penalty = {};
     ok = query_property(api, drive.get(), storage_seek_penalty_property, penalty, returned);
+    if (!ok) read.seek_error = GetLastError();
     const std::uint8_t seek_penalty = seek_penalty_from_reply(ok, penalty, returned);
 
-    return DriveInfo{*bus_type, seek_penalty};
+    read.drives.push_back(DriveInfo{*bus_type, seek_penalty});
 }
 
 }  // namespace
 
-std::optional<std::string_view> probe_storage(const StorageApi& api)
+Finding<std::string_view> probe_storage(const StorageApi& api)
 {
-    std::vector<DriveInfo> drives;
-    for (unsigned n = 0; n < max_physical_drives; ++n)
-        if (const auto drive = read_drive(api, n)) drives.push_back(*drive);
-    return classify_storage(drives);
+    StorageRead read;
+    for (unsigned n = 0; n < max_physical_drives; ++n) read_drive(api, n, read);
+    return storage_finding(read);
 }
 
 }  // namespace qd::checks

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "checks/wide_win.h"
+#include "gui/announce_win.h"
 #include "gui/colors.h"
 #include "gui/theme_win.h"
 #include "gui/title_bar_win.h"
@@ -46,6 +47,10 @@ void create_controls(HWND window)
     create_control(window, control_id::message, L"STATIC", SS_NOPREFIX, "", ColorRole::Plain);
     create_control(window, control_id::link_box, L"EDIT", link_box_style, "", ColorRole::LinkBox);
     create_control(window, control_id::footnote, L"STATIC", SS_NOPREFIX, footnote_text(), ColorRole::Footnote);
+    // Last, out of the way: it is never placed, so it keeps no size and paints
+    // nothing, and it takes no focus. It stays a visible window because a
+    // screen reader skips hidden ones, live regions included.
+    create_control(window, control_id::announcer, L"STATIC", SS_NOPREFIX, "", ColorRole::Plain);
 }
 
 void set_control_text(HWND window, int id, std::string_view text)
@@ -115,7 +120,18 @@ std::uint32_t initial_dpi(HWND window)
     return dpi < 97 ? 96 : dpi;
 }
 
-void relayout(WindowState& state)
+SIZE laid_out_window_size(std::uint32_t dpi, bool link_shown)
+{
+    const LayoutMetrics m = layout_metrics(dpi, link_shown);
+    RECT outer = {0, 0, m.client_width, m.client_height};
+    AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, dpi);
+    return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
+namespace {
+
+// Places every control for the state's phase and DPI; true when the link box is shown.
+bool place_controls(WindowState& state)
 {
     HWND window = state.window;
     const PhaseView view = phase_view(state.phase);
@@ -132,13 +148,23 @@ void relayout(WindowState& state)
     place(window, control_id::footnote, layout.footnote);
     if (button2_shown) place(window, control_id::secondary, layout.button2);
     place(window, control_id::primary, layout.button1);
+    return view.link_box_shown;
+}
 
-    const LayoutMetrics m = layout_metrics(state.dpi, view.link_box_shown);
-    RECT outer = {0, 0, m.client_width, m.client_height};
-    AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, state.dpi);
-    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(window, nullptr, TRUE);
+}  // namespace
+
+void relayout(WindowState& state)
+{
+    const SIZE size = laid_out_window_size(state.dpi, place_controls(state));
+    SetWindowPos(state.window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(state.window, nullptr, TRUE);
+}
+
+void relayout_at(WindowState& state, int left, int top)
+{
+    const SIZE size = laid_out_window_size(state.dpi, place_controls(state));
+    SetWindowPos(state.window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(state.window, nullptr, TRUE);
 }
 
 void apply_phase(WindowState& state, const UiPhase& phase)
@@ -158,8 +184,9 @@ void apply_phase(WindowState& state, const UiPhase& phase)
     else
         KillTimer(window, countdown_timer);
 
-    set_control_text(window, control_id::header, view.header);
-    set_control_text(window, control_id::message, view.message);
+    // Live regions: a screen reader reads each change, each count included.
+    set_live_text(window, control_id::header, view.header);
+    set_live_text(window, control_id::message, view.message);
     set_button(window, control_id::primary, view.primary_caption, view.primary_action);
     set_button(window, control_id::secondary, view.secondary_caption, view.secondary_action);
     if (view.link_box_shown) set_control_text(window, control_id::link_box, state.link);

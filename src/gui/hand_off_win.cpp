@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "gui/announce_win.h"
 #include "gui/controls_win.h"
 #include "gui/window_ids.h"
 #include "gui/window_state_win.h"
@@ -34,14 +35,14 @@ void open_link(HWND window)
     StateGuard state;
     if (!state) return;
     state->opening = false;
-    apply_phase(*state, phase_after_open(result, short_form));
+    apply_phase(*state, phase_after_open(result, short_form, next_phase_waits(state->phase, screen_reader_on())));
 }
 
 void cancel_open()
 {
     StateGuard state;
     if (!state) return;
-    apply_phase(*state, phase_after_cancel(state->phase));
+    apply_phase(*state, phase_after_cancel(state->phase, next_phase_waits(state->phase, screen_reader_on())));
 }
 
 void copy_link(HWND window)

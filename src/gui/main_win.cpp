@@ -1,13 +1,12 @@
 // Program entry: sets the window up in one straight sequence, starts the scan,
 // runs the message loop and tears down. The exit code is always 0.
-#include <objbase.h>
-
 #include <cstdlib>
 
 #include "checks/owned_win.h"
 #include "checks/scan_win.h"
 #include "gui/controls_win.h"
 #include "gui/layout.h"
+#include "gui/ui_thread_win.h"
 #if defined(QD_HIGH_CONTRAST_FROM_ENVIRONMENT)
 #include "gui/theme_win.h"
 #endif
@@ -45,45 +44,9 @@ void centre_in(HWND window, const Rect& work)
 // already gone, so the user waits for nothing.
 constexpr DWORD scan_finish_wait_ms = 5000;
 
-// COM for this thread, as a single-threaded apartment, for as long as the
-// guard lives; uninitialised only when the initialisation succeeded.
-class ComApartment {
-public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
-    {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment()
-    {
-        if (initialised_) CoUninitialize();
-    }
-
-private:
-    bool initialised_;
-};
-
-// Waits until `handle` is signalled or `limit_ms` have passed, handling this
-// thread's messages meanwhile: the thread is a single-threaded apartment, and
-// whatever is sent to its hidden windows (COM's, the system's) is answered
-// instead of blocking its sender until the wait ends. True when signalled.
-bool wait_pumping_messages(HANDLE handle, DWORD limit_ms)
-{
-    const ULONGLONG until = GetTickCount64() + limit_ms;
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= until) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-        const DWORD woke =
-            MsgWaitForMultipleObjectsEx(1, &handle, static_cast<DWORD>(until - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke == WAIT_OBJECT_0) return true;
-        if (woke != WAIT_OBJECT_0 + 1) return false;  // timed out or failed
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-}
-
 void run()
 {
-    const ComApartment com;  // the shell call runs on this thread
+    enter_com_apartment();  // the shell call runs on this thread
     HMODULE module = GetModuleHandleW(nullptr);
     if (module == nullptr) return;
     if (register_main_window_class(module) == 0) return;
@@ -106,10 +69,11 @@ void run()
     run_message_loop(window);
 
     take_out_window_state();  // releases the state and its fonts; the brushes go with the thread
-    if (!wait_pumping_messages(worker.get(), scan_finish_wait_ms)) {
-        // The scan is still inside a probe (a very busy machine, a stuck
-        // driver): end here with exit code 0, without the DLLs' detach
-        // handlers that could crash under the worker's feet.
+    if (!wait_pumping_messages(worker.get(), scan_finish_wait_ms) || checks::probe_left_running()) {
+        // The scan is still inside a probe (a very busy machine), or a probe
+        // that missed its deadline is still inside a driver call that may
+        // never return: end here with exit code 0, without the DLLs' detach
+        // handlers that could crash under its feet.
         TerminateProcess(GetCurrentProcess(), 0);
     }
 }

@@ -1,6 +1,7 @@
 #include "gui/phases.h"
 
 #include <initializer_list>
+#include <iterator>
 
 #include "checks/text.h"
 #include "gui/window_ids.h"
@@ -42,6 +43,13 @@ bool counts_down(UiState state)
     return state == UiState::OpenCountdown || state == UiState::NotOpened || state == UiState::Opened;
 }
 
+// " Closing in N…" after a phase's message, or nothing while it waits.
+std::string then_closing(const UiPhase& phase)
+{
+    if (phase.waits_for_user) return {};
+    return " " + countdown_text(phase.seconds);
+}
+
 UiPhase with_seconds(const UiPhase& phase, std::uint32_t seconds)
 {
     switch (phase.state) {
@@ -72,6 +80,14 @@ UiPhase opened_phase(bool nothing_found, std::uint32_t seconds)
 
 UiPhase open_failed_phase(bool copied) { return {UiState::OpenFailed, false, 0, copied}; }
 
+UiPhase waiting_for_user(const UiPhase& phase)
+{
+    if (!counts_down(phase.state)) return phase;
+    UiPhase waiting = with_seconds(phase, 0);
+    waiting.waits_for_user = true;
+    return waiting;
+}
+
 std::string countdown_text(std::uint32_t seconds)
 {
     return joined({"Closing in ", checks::decimal(seconds), ellipsis});
@@ -91,7 +107,9 @@ PhaseView phase_view(const UiPhase& phase)
         break;
     case UiState::OpenCountdown:
         view.header = header;
-        view.message = joined({"Opening Quellix in your browser in ", checks::decimal(phase.seconds), ellipsis});
+        view.message = phase.waits_for_user
+                           ? "Choose Open now to see Quellix in your browser."
+                           : joined({"Opening Quellix in your browser in ", checks::decimal(phase.seconds), ellipsis});
         view.primary_caption = caption_open_now;
         view.primary_action = HandOffAction::OpenLink;
         view.secondary_caption = caption_cancel;
@@ -99,7 +117,7 @@ PhaseView phase_view(const UiPhase& phase)
         break;
     case UiState::NotOpened:
         view.header = header;
-        view.message = joined({"Not opened. Choose Open now to see Quellix. ", countdown_text(phase.seconds)});
+        view.message = joined({"Not opened. Choose Open now to see Quellix.", then_closing(phase)});
         view.primary_caption = caption_open_now;
         view.primary_action = HandOffAction::OpenLink;
         view.secondary_caption = caption_close;
@@ -108,8 +126,8 @@ PhaseView phase_view(const UiPhase& phase)
     case UiState::Opened:
         view.header = header;
         view.message = joined({"Opened ", link::site_host(), spaced_dash,
-                               phase.nothing_found ? "pick your parts there. " : "your rig is ready. ",
-                               countdown_text(phase.seconds)});
+                               phase.nothing_found ? "pick your parts there." : "your rig is ready.",
+                               then_closing(phase)});
         view.primary_caption = caption_close;
         view.primary_action = HandOffAction::CloseApp;
         break;
@@ -180,11 +198,25 @@ bool nothing_found(const checks::ScanReport& report)
            !report.refresh_hz;
 }
 
-UiPhase phase_after_scan(const checks::ScanReport& report) { return open_countdown_phase(nothing_found(report), 3); }
-
-TickDecision on_tick(const UiPhase& phase)
+std::string row_announcement(const checks::ScanReport& report, checks::RowKind row)
 {
-    if (!counts_down(phase.state)) return {TickStep::Apply, phase};  // shown again, unchanged
+    const auto index = static_cast<std::size_t>(row);
+    if (index >= std::size(row_labels)) return {};  // no such row: nothing to say
+    return joined({row_labels[index], ": ", row_value_text(report, row).text});
+}
+
+bool next_phase_waits(const UiPhase& current, bool screen_reader) { return screen_reader || current.waits_for_user; }
+
+UiPhase phase_after_scan(const checks::ScanReport& report, bool waits)
+{
+    const UiPhase counting = open_countdown_phase(nothing_found(report), 3);
+    return waits ? waiting_for_user(counting) : counting;
+}
+
+TickDecision on_tick(const UiPhase& phase, bool screen_reader)
+{
+    if (!counts_down(phase.state) || phase.waits_for_user) return {TickStep::Apply, phase};  // shown again, unchanged
+    if (screen_reader) return {TickStep::Apply, waiting_for_user(phase)};
     // A count that already stands at 0 ends like one at 1.
     if (phase.seconds <= 1)
         return {phase.state == UiState::OpenCountdown ? TickStep::OpenLink : TickStep::Destroy, phase};
@@ -217,20 +249,27 @@ bool open_link_short_form(const UiPhase& phase)
     return (phase.state == UiState::OpenCountdown || phase.state == UiState::NotOpened) && phase.nothing_found;
 }
 
-UiPhase phase_after_open(std::intptr_t shell_result, bool short_form)
+UiPhase phase_after_screen_reader_change(const UiPhase& phase, bool screen_reader)
+{
+    return screen_reader ? waiting_for_user(phase) : phase;
+}
+
+UiPhase phase_after_open(std::intptr_t shell_result, bool short_form, bool waits)
 {
     // The shell reports success as a value above 32; everything else, negative
     // values included, is an error code.
-    if (shell_result >= 33) return opened_phase(short_form, 3);
-    return open_failed_phase(false);
+    if (shell_result < 33) return open_failed_phase(false);
+    const UiPhase opened = opened_phase(short_form, 3);
+    return waits ? waiting_for_user(opened) : opened;
 }
 
-UiPhase phase_after_cancel(const UiPhase& phase)
+UiPhase phase_after_cancel(const UiPhase& phase, bool waits)
 {
-    if (phase.state == UiState::OpenCountdown) return not_opened_phase(phase.nothing_found, 10);
-    return phase;
+    if (phase.state != UiState::OpenCountdown) return phase;
+    const UiPhase not_opened = not_opened_phase(phase.nothing_found, 10);
+    return waits ? waiting_for_user(not_opened) : not_opened;
 }
 
-bool timer_runs_in(const UiPhase& phase) { return counts_down(phase.state); }
+bool timer_runs_in(const UiPhase& phase) { return counts_down(phase.state) && !phase.waits_for_user; }
 
 }  // namespace qd::gui

@@ -13,11 +13,15 @@ enum class UiState : std::uint8_t { Scanning, OpenCountdown, NotOpened, Opened, 
 
 // A tagged phase. nothing_found and seconds belong to OpenCountdown, NotOpened
 // and Opened; copied belongs to OpenFailed. Other fields stay at their defaults.
+// waits_for_user, also of the three counting states, means no count runs:
+// while a screen reader is running the window never acts on its own, it
+// waits for the user (seconds is then 0).
 struct UiPhase {
     UiState state = UiState::Scanning;
     bool nothing_found = false;
     std::uint32_t seconds = 0;
     bool copied = false;
+    bool waits_for_user = false;
     friend bool operator==(const UiPhase&, const UiPhase&) = default;
 };
 
@@ -26,6 +30,9 @@ UiPhase open_countdown_phase(bool nothing_found, std::uint32_t seconds);
 UiPhase not_opened_phase(bool nothing_found, std::uint32_t seconds);
 UiPhase opened_phase(bool nothing_found, std::uint32_t seconds);
 UiPhase open_failed_phase(bool copied);
+// The same phase without its count, waiting for the user; a phase that does
+// not count is returned unchanged.
+UiPhase waiting_for_user(const UiPhase& phase);
 
 // What a button does. None (255) hides the button.
 enum class HandOffAction : std::uint8_t { OpenLink = 0, CancelOpen = 1, CopyLink = 2, CloseApp = 3, None = 255 };
@@ -63,10 +70,23 @@ RowText row_value_text(const checks::ScanReport& report, checks::RowKind row);
 // True when the scan found no processor, graphics, memory, display size and refresh rate.
 bool nothing_found(const checks::ScanReport& report);
 
-// ---- Event decisions ------------------------------------------------------
+// What a screen reader is told when a row fills in: "Graphics card: NVIDIA
+// GeForce RTX 4070", "Storage: not found".
+std::string row_announcement(const checks::ScanReport& report, checks::RowKind row);
 
-// The phase the scan's end leads to: OpenCountdown(nothing_found, 3).
-UiPhase phase_after_scan(const checks::ScanReport& report);
+// ---- Event decisions ------------------------------------------------------
+//
+// `waits` below: the new phase waits for the user instead of counting
+// (next_phase_waits says when).
+
+// Whether the next phase waits for the user: while a screen reader is running,
+// and for the rest of the run once the window has waited (a user who was given
+// no time limit is never handed one later).
+bool next_phase_waits(const UiPhase& current, bool screen_reader);
+
+// The phase the scan's end leads to: OpenCountdown(nothing_found, 3), or its
+// waiting form.
+UiPhase phase_after_scan(const checks::ScanReport& report, bool waits = false);
 
 // What a tick of timer 1 does in a phase.
 enum class TickStep : std::uint8_t { Apply, OpenLink, Destroy };
@@ -74,7 +94,13 @@ struct TickDecision {
     TickStep step = TickStep::Apply;
     UiPhase phase;  // the phase to apply when step is Apply
 };
-TickDecision on_tick(const UiPhase& phase);
+// A tick while a screen reader is running stops the count instead: the
+// window then waits (in case the setting's change was not seen).
+TickDecision on_tick(const UiPhase& phase, bool screen_reader = false);
+
+// The phase once a screen reader has been switched on or off: on stops a count
+// (the window waits); off changes nothing, and the window goes on waiting.
+UiPhase phase_after_screen_reader_change(const UiPhase& phase, bool screen_reader);
 
 // The action of button 1 or 2 in a phase; None when that button is hidden.
 HandOffAction button_action(const UiPhase& phase, int button_id);
@@ -90,12 +116,13 @@ int enter_button(int focused_control_id);
 bool open_link_short_form(const UiPhase& phase);
 
 // The phase after the shell's answer to opening the link (33 or more is success).
-UiPhase phase_after_open(std::intptr_t shell_result, bool short_form);
+UiPhase phase_after_open(std::intptr_t shell_result, bool short_form, bool waits = false);
 
 // The phase CancelOpen leads to: NotOpened(f, 10) from OpenCountdown, else unchanged.
-UiPhase phase_after_cancel(const UiPhase& phase);
+UiPhase phase_after_cancel(const UiPhase& phase, bool waits = false);
 
-// Whether timer 1 runs in a phase (started after applying it).
+// Whether timer 1 runs in a phase (started after applying it): in a counting
+// phase that does not wait for the user.
 bool timer_runs_in(const UiPhase& phase);
 
 }  // namespace qd::gui

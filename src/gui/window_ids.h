@@ -15,6 +15,7 @@ inline constexpr int first_value = 120;  // 120 + row
 inline constexpr int message = 130;
 inline constexpr int link_box = 131;
 inline constexpr int footnote = 132;
+inline constexpr int announcer = 133;  // says each row as it fills in; no size, never shown
 }  // namespace control_id
 
 inline constexpr std::uintptr_t countdown_timer = 1;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "gui/announce_win.h"
+
 namespace qd::gui {
 
 namespace {
@@ -21,6 +23,7 @@ std::unique_ptr<WindowState> make_window_state(HWND window, std::uint32_t dpi)
     state->dpi = dpi;
     apply_fonts(window, state->fonts, dpi);
     apply_icons(window, state->icons, dpi);
+    state->live_regions = mark_live_regions(window);
     return state;
 }
 

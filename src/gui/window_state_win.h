@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "checks/owned_win.h"
 #include "checks/platform_win.h"
 #include "checks/scan_types.h"
 #include "gui/fonts_win.h"
@@ -23,12 +24,13 @@ struct WindowState {
     FontSet fonts;
     WindowIcons icons;
     std::uint32_t dpi = 96;
-    HWND saved_focus = nullptr;                              // the child focused when the window was last deactivated
     link::BrowserOpen browser_open = link::open_in_browser;  // a test puts a stand-in here
     bool opening = false;                                    // OpenLink is waiting for the shell
+    checks::ComPtr<IAccPropServices> live_regions;           // keeps the live-region marks; null without the service
 };
 
-// A new WindowState in the Scanning phase, with fonts and icons for `dpi` already applied.
+// A new WindowState in the Scanning phase, with fonts and icons for `dpi` already
+// applied and the live regions marked.
 std::unique_ptr<WindowState> make_window_state(HWND window, std::uint32_t dpi);
 
 // Puts the state into the slot, releasing any state there before; refused

@@ -5,6 +5,7 @@
 
 #include "checks/scan_win.h"
 #include "checks/wide_win.h"
+#include "gui/announce_win.h"
 #include "gui/colors.h"
 #include "gui/controls_win.h"
 #include "gui/fonts_win.h"
@@ -41,6 +42,7 @@ LRESULT on_row_message(HWND window, LPARAM lparam)
     SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(role));
     InvalidateRect(control, nullptr, TRUE);
     InvalidateRect(window, nullptr, FALSE);  // the row's mark
+    announce(window, row_announcement(state->report, kind));
     return 0;
 }
 
@@ -48,7 +50,8 @@ LRESULT on_scan_finished()
 {
     StateGuard state;
     if (!state) return 0;
-    apply_phase(*state, phase_after_scan(state->report));  // starts the countdown
+    // Starts the countdown, or, while a screen reader runs, waits for the user.
+    apply_phase(*state, phase_after_scan(state->report, next_phase_waits(state->phase, screen_reader_on())));
     return 0;
 }
 
@@ -57,7 +60,7 @@ LRESULT on_timer(HWND window, WPARAM timer_id)
     if (timer_id != countdown_timer) return 0;
     StateGuard state;
     if (!state) return 0;
-    const TickDecision tick = on_tick(state->phase);
+    const TickDecision tick = on_tick(state->phase, screen_reader_on());
     switch (tick.step) {
     case TickStep::Apply: apply_phase(*state, tick.phase); break;
     case TickStep::OpenLink:
@@ -99,17 +102,20 @@ LRESULT on_escape(HWND window)
     return 0;
 }
 
+// The child that had the focus when the window was last deactivated. Kept in a
+// slot of its own, outside the WindowState: WM_ACTIVATE also arrives from inside
+// calls made while a handler holds the state (the shell opening a browser,
+// a window of another program taking over), and the focus is saved then too.
+thread_local HWND saved_focus = nullptr;
+
 LRESULT on_activate(HWND window, WPARAM wparam)
 {
-    StateGuard state;
     if (LOWORD(wparam) == WA_INACTIVE) {
-        if (state) state->saved_focus = GetFocus();
+        saved_focus = GetFocus();
         return 0;
     }
-    HWND saved = state ? state->saved_focus : nullptr;
-    state.release();
-    if (saved != nullptr && IsChild(window, saved) && IsWindowVisible(saved))
-        SetFocus(saved);
+    if (saved_focus != nullptr && IsChild(window, saved_focus) && IsWindowVisible(saved_focus))
+        SetFocus(saved_focus);
     else
         focus_default_button(window);
     return 0;
@@ -126,11 +132,27 @@ LRESULT on_dpi_changed(HWND window, WPARAM wparam, LPARAM lparam)
     const FontSet old_fonts = std::exchange(state->fonts, create_font_set(dpi));
     apply_fonts(window, state->fonts, dpi);  // the old fonts go once no control uses them
     apply_icons(window, state->icons, dpi);
-    relayout(*state);
+    // The suggested corner with the window's own size, in one move: on a
+    // drag to another monitor the window lands where Windows put it, at the
+    // size WM_GETDPISCALEDSIZE told Windows, not first resized and then moved.
     if (const auto* suggested = reinterpret_cast<const RECT*>(lparam))
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        relayout_at(*state, suggested->left, suggested->top);
+    else
+        relayout(*state);
     return 0;
+}
+
+// Before a DPI change Windows asks what size the window will take at the new
+// DPI, so that the rectangle it then suggests is the window's own, laid-out
+// size (and the pointer stays on the title bar while dragging).
+LRESULT on_get_dpi_scaled_size(WPARAM wparam, LPARAM lparam)
+{
+    auto* size = reinterpret_cast<SIZE*>(lparam);
+    StateGuard state;
+    if (!state || size == nullptr) return FALSE;
+    *size = laid_out_window_size(layout_dpi(static_cast<std::uint32_t>(wparam)),
+                                 phase_view(state->phase).link_box_shown);
+    return TRUE;
 }
 
 LRESULT on_erase_background(HWND window, HDC dc)
@@ -163,9 +185,20 @@ LRESULT on_theme_changed(HWND window)
     return 0;
 }
 
+// A screen reader started during a count stops it: the window waits for the user.
+LRESULT on_screen_reader_changed()
+{
+    StateGuard state;
+    if (!state) return 0;
+    const UiPhase next = phase_after_screen_reader_change(state->phase, screen_reader_on());
+    if (next != state->phase) apply_phase(*state, next);
+    return 0;
+}
+
 LRESULT on_setting_change(HWND window, WPARAM wparam, LPARAM lparam)
 {
     if (theme_setting(wparam, lparam)) return on_theme_changed(window);
+    if (wparam == SPI_SETSCREENREADER) return on_screen_reader_changed();
     return DefWindowProcW(window, WM_SETTINGCHANGE, wparam, lparam);
 }
 
@@ -192,6 +225,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_CTLCOLORBTN: return reinterpret_cast<LRESULT>(window_brush());
     case WM_CTLCOLORSTATIC: return control_colors(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_DPICHANGED: return on_dpi_changed(window, wparam, lparam);
+    case WM_GETDPISCALEDSIZE: return on_get_dpi_scaled_size(wparam, lparam);
     case WM_SYSCOLORCHANGE: return on_theme_changed(window);
     case WM_SETTINGCHANGE: return on_setting_change(window, wparam, lparam);
     case checks::wm_scan_row: return on_row_message(window, lparam);

@@ -56,11 +56,24 @@ auto timed(TimedScan& scan, const char* key, F&& probe)
 
 // ---- Recording ----------------------------------------------------------------
 
-DisplayApi recording_display(MachineRecord& record, DisplayApi real)
+// What the recording calls share: the record, the real calls, DXGI's factory
+// while its list is open, and the entry of each drive handle the real open gave.
+struct Recorder {
+    MachineRecord& record;
+    MachineApi real;
+    ComPtr<IDXGIFactory1> factory;
+    std::map<HANDLE, std::size_t> drives;
+};
+
+Recorder& recorder(void* context) { return *static_cast<Recorder*>(context); }
+
+DisplayApi recording_display(Recorder& r)
 {
     DisplayApi api;
-    api.enum_devices = [&record, real](DWORD index, DISPLAY_DEVICEW* device) -> BOOL {
-        const BOOL ok = real.enum_devices(index, device);
+    api.context = &r;
+    api.enum_devices = [](void* context, DWORD index, DISPLAY_DEVICEW* device) -> BOOL {
+        Recorder& r = recorder(context);
+        const BOOL ok = r.real.display.enum_devices(r.real.display.context, index, device);
         RecordedDisplayDevice d;
         d.index = index;
         d.fails = !ok;
@@ -69,46 +82,53 @@ DisplayApi recording_display(MachineRecord& record, DisplayApi real)
             d.name = from_wide(device->DeviceName, 32);
             d.flags = device->StateFlags;
         }
-        record.display_devices.push_back(std::move(d));
+        r.record.display_devices.push_back(std::move(d));
         return ok;
     };
-    api.enum_settings = [&record, real](const wchar_t* name, DWORD index, DEVMODEW* mode) -> BOOL {
-        const BOOL ok = real.enum_settings(name, index, mode);
+    api.enum_settings = [](void* context, const wchar_t* name, DWORD index, DEVMODEW* mode) -> BOOL {
+        Recorder& r = recorder(context);
+        const BOOL ok = r.real.display.enum_settings(r.real.display.context, name, index, mode);
         RecordedMode m;
         if (name != nullptr) m.device = from_wide(name, 32);
         if (index != ENUM_CURRENT_SETTINGS) m.index = index;
         if (ok) m.mode = DisplayMode{mode->dmPelsWidth, mode->dmPelsHeight, mode->dmDisplayFrequency};
-        record.modes.push_back(std::move(m));
+        r.record.modes.push_back(std::move(m));
         return ok;
     };
     return api;
 }
 
-// DXGI's list, with EnumAdapters1 and GetDesc1 told apart in the record.
-AdapterDescriber recording_adapters(MachineRecord& record)
+// DXGI's list, with EnumAdapters1 and GetDesc1 told apart in the record. The
+// list handed to the reader is the recorder, which holds the factory.
+GraphicsApi recording_graphics(Recorder& r)
 {
-    const auto create_factory = system_function<decltype(&CreateDXGIFactory1)>(L"dxgi.dll", "CreateDXGIFactory1");
-    if (create_factory == nullptr) {
-        record.dxgi_error = static_cast<std::uint32_t>(HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
-        return {};
-    }
-    ComPtr<IDXGIFactory1> created;
-    const HRESULT made = create_factory(IID_IDXGIFactory1, reinterpret_cast<void**>(created.put()));
-    if (FAILED(made) || !created) {
-        record.dxgi_error = static_cast<std::uint32_t>(FAILED(made) ? made : E_POINTER);
-        return {};
-    }
-    const std::shared_ptr<IDXGIFactory1> factory(created.release(), [](IDXGIFactory1* f) { f->Release(); });
-    return [&record, factory](UINT index, DXGI_ADAPTER_DESC1* desc) -> HRESULT {
+    GraphicsApi api;
+    api.context = &r;
+    api.open_list = [](void* context, HRESULT* failure) -> void* {
+        Recorder& r = recorder(context);
+        const auto create_factory = system_function<decltype(&CreateDXGIFactory1)>(L"dxgi.dll", "CreateDXGIFactory1");
+        if (create_factory == nullptr) {
+            *failure = HRESULT_FROM_WIN32(GetLastError());
+            r.record.dxgi_error = static_cast<std::uint32_t>(*failure);
+            return nullptr;
+        }
+        *failure = create_factory(IID_IDXGIFactory1, reinterpret_cast<void**>(r.factory.put()));
+        if (SUCCEEDED(*failure) && !r.factory) *failure = E_POINTER;
+        if (FAILED(*failure)) {
+            r.record.dxgi_error = static_cast<std::uint32_t>(*failure);
+            return nullptr;
+        }
+        return &r;
+    };
+    api.read_adapter = [](void* list, UINT index, DXGI_ADAPTER_DESC1* desc) -> AdapterAnswer {
+        Recorder& r = recorder(list);
+        const AdapterAnswer answer = read_dxgi_adapter(r.factory.get(), index, desc);
         RecordedAdapter a;
         a.index = index;
-        ComPtr<IDXGIAdapter1> adapter;
-        HRESULT result = factory->EnumAdapters1(index, adapter.put());
-        if (SUCCEEDED(result) && !adapter) result = E_POINTER;
-        if (FAILED(result)) {
-            a.enum_error = static_cast<std::uint32_t>(result);
-        } else if (result = adapter.get()->GetDesc1(desc); FAILED(result)) {
-            a.desc_error = static_cast<std::uint32_t>(result);
+        if (FAILED(answer.listed)) {
+            a.enum_error = static_cast<std::uint32_t>(answer.listed);
+        } else if (FAILED(answer.described)) {
+            a.desc_error = static_cast<std::uint32_t>(answer.described);
         } else {
             // Not the LUID: it changes with every start and says nothing of the adapter.
             a.description = from_wide(desc->Description, 128);
@@ -119,67 +139,79 @@ AdapterDescriber recording_adapters(MachineRecord& record)
             a.shared = desc->SharedSystemMemory;
             a.flags = desc->Flags;
         }
-        record.adapters.push_back(std::move(a));
-        return result;
+        r.record.adapters.push_back(std::move(a));
+        return answer;
     };
+    api.close_list = [](void* list) { recorder(list).factory.reset(); };
+    return api;
 }
 
-MemoryApi recording_memory(MachineRecord& record, MemoryApi real)
+MemoryApi recording_memory(Recorder& r)
 {
     MemoryApi api;
-    api.installed_kib = [&record, real](ULONGLONG* kib) -> BOOL {
-        const BOOL ok = real.installed_kib(kib);
-        if (ok) record.installed_kib = *kib;
+    api.context = &r;
+    api.installed_kib = [](void* context, ULONGLONG* kib) -> BOOL {
+        Recorder& r = recorder(context);
+        const BOOL ok = r.real.memory.installed_kib(r.real.memory.context, kib);
+        const DWORD error = GetLastError();
+        if (ok) r.record.installed_kib = *kib;
+        SetLastError(error);
         return ok;
     };
-    api.memory_status = [&record, real](MEMORYSTATUSEX* status) -> BOOL {
-        const BOOL ok = real.memory_status(status);
+    api.memory_status = [](void* context, MEMORYSTATUSEX* status) -> BOOL {
+        Recorder& r = recorder(context);
+        const BOOL ok = r.real.memory.memory_status(r.real.memory.context, status);
         if (ok) {
-            record.total_phys = status->ullTotalPhys;
-            record.available_phys = status->ullAvailPhys;
+            r.record.total_phys = status->ullTotalPhys;
+            r.record.available_phys = status->ullAvailPhys;
         }
         return ok;
     };
     // Of the table, only the memory devices' speed fields go into the record:
     // the rest holds serial numbers and the machine's UUID.
-    api.firmware_table = [&record, real](DWORD provider, DWORD table_id, void* buffer, DWORD size) -> UINT {
-        const UINT got = real.firmware_table(provider, table_id, buffer, size);
+    api.firmware_table = [](void* context, DWORD provider, DWORD table_id, void* buffer, DWORD size) -> UINT {
+        Recorder& r = recorder(context);
+        const UINT got = r.real.memory.firmware_table(r.real.memory.context, provider, table_id, buffer, size);
+        const DWORD error = GetLastError();
         if (buffer == nullptr) {
-            record.smbios = {};
-            record.smbios.present = true;
-            record.smbios.size = got;
+            r.record.smbios = {};
+            r.record.smbios.present = true;
+            r.record.smbios.size = got;
         } else {
             const auto* bytes = static_cast<const std::uint8_t*>(buffer);
             const std::vector<std::uint8_t> copy(bytes, bytes + size);
-            record.smbios = smbios_memory_devices(copy, record.smbios.size.value_or(size), got);
+            r.record.smbios = smbios_memory_devices(copy, r.record.smbios.size.value_or(size), got);
         }
+        SetLastError(error);
         return got;
     };
     return api;
 }
 
-StorageApi recording_storage(MachineRecord& record, StorageApi real)
+StorageApi recording_storage(Recorder& r)
 {
-    auto drives = std::make_shared<std::map<HANDLE, std::size_t>>();  // open handle -> its entry
     StorageApi api;
-    api.open_drive = [&record, real, drives](const wchar_t* path) -> HANDLE {
-        const HANDLE h = real.open_drive(path);
+    api.context = &r;
+    api.open_drive = [](void* context, const wchar_t* path) -> HANDLE {
+        Recorder& r = recorder(context);
+        const HANDLE h = r.real.storage.open_drive(r.real.storage.context, path);
         const DWORD error = GetLastError();
         RecordedDrive d;
         d.number = drive_number(path);
         if (h == INVALID_HANDLE_VALUE || h == nullptr) d.open_error = error != 0 ? error : ERROR_INVALID_HANDLE;
-        else (*drives)[h] = record.drives.size();
-        record.drives.push_back(d);
+        else r.drives[h] = r.record.drives.size();
+        r.record.drives.push_back(d);
         SetLastError(error);
         return h;
     };
-    api.control = [&record, real, drives](HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size,
-                                          DWORD* returned) -> BOOL {
-        const BOOL ok = real.control(h, code, in, in_size, out, out_size, returned);
+    api.control = [](void* context, HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size,
+                     DWORD* returned) -> BOOL {
+        Recorder& r = recorder(context);
+        const BOOL ok = r.real.storage.control(r.real.storage.context, h, code, in, in_size, out, out_size, returned);
         const DWORD error = GetLastError();
-        const auto found = drives->find(h);
-        if (found != drives->end()) {
-            RecordedDrive& d = record.drives[found->second];
+        const auto found = r.drives.find(h);
+        if (found != r.drives.end()) {
+            RecordedDrive& d = r.record.drives[found->second];
             const std::uint32_t property = property_of(in, in_size);
             const auto* bytes = static_cast<const std::uint8_t*>(out);
             if (property == storage_device_property) {
@@ -199,26 +231,64 @@ StorageApi recording_storage(MachineRecord& record, StorageApi real)
     return api;
 }
 
-PowerApi recording_power(MachineRecord& record, PowerApi real)
+PowerApi recording_power(Recorder& r)
 {
     PowerApi api;
-    api.active_scheme = [&record, real](GUID** scheme) -> DWORD {
-        const DWORD status = real.active_scheme(scheme);
+    api.context = &r;
+    api.active_scheme = [](void* context, GUID** scheme) -> DWORD {
+        Recorder& r = recorder(context);
+        const DWORD status = r.real.power.active_scheme(r.real.power.context, scheme);
         if (status == ERROR_SUCCESS && *scheme != nullptr) {
             Guid g;
             g.data1 = (*scheme)->Data1;
             g.data2 = (*scheme)->Data2;
             g.data3 = (*scheme)->Data3;
             for (std::size_t i = 0; i < g.data4.size(); ++i) g.data4[i] = (*scheme)->Data4[i];
-            record.scheme = g;
+            r.record.scheme = g;
         } else {
-            record.scheme_error = status != 0 ? status : ERROR_INVALID_DATA;
+            r.record.scheme_error = status != 0 ? status : ERROR_INVALID_DATA;
         }
         return status;
     };
-    api.power_status = [&record, real](SYSTEM_POWER_STATUS* status) -> BOOL {
-        const BOOL ok = real.power_status(status);
-        if (ok) record.power = RecordedPowerStatus{status->ACLineStatus, status->BatteryFlag, status->BatteryLifePercent};
+    api.power_status = [](void* context, SYSTEM_POWER_STATUS* status) -> BOOL {
+        Recorder& r = recorder(context);
+        const BOOL ok = r.real.power.power_status(r.real.power.context, status);
+        const DWORD error = GetLastError();
+        if (ok)
+            r.record.power = RecordedPowerStatus{status->ACLineStatus, status->BatteryFlag, status->BatteryLifePercent};
+        SetLastError(error);
+        return ok;
+    };
+    return api;
+}
+
+DiskApi recording_disk(Recorder& r)
+{
+    DiskApi api;
+    api.context = &r;
+    api.windows_directory = [](void* context, wchar_t* buffer, UINT size) -> UINT {
+        Recorder& r = recorder(context);
+        const UINT length = r.real.disk.windows_directory(r.real.disk.context, buffer, size);
+        const DWORD error = GetLastError();
+        if (length > 0 && length < size) r.record.windows_directory = from_wide(buffer, length);
+        SetLastError(error);
+        return length;
+    };
+    api.disk_free_space = [](void* context, const wchar_t* root, ULARGE_INTEGER* free_to_caller,
+                             ULARGE_INTEGER* total, ULARGE_INTEGER* total_free) -> BOOL {
+        Recorder& r = recorder(context);
+        // All three figures, so the record holds the volume's free bytes
+        // whatever the reader asks for.
+        ULARGE_INTEGER caller = {}, bytes = {}, all_free = {};
+        const BOOL ok = r.real.disk.disk_free_space(r.real.disk.context, root, &caller, &bytes, &all_free);
+        const DWORD error = GetLastError();
+        if (ok) {
+            r.record.free_bytes = all_free.QuadPart;
+            if (free_to_caller != nullptr) *free_to_caller = caller;
+            if (total != nullptr) *total = bytes;
+            if (total_free != nullptr) *total_free = all_free;
+        }
+        SetLastError(error);
         return ok;
     };
     return api;
@@ -229,14 +299,16 @@ RegistryApi recording_registry(MachineRecord& record, RegistryApi real)
     // Only the values found; one not listed was missing (or of another type).
     RegistryApi api;
     api.text = [&record, real](HKEY root, std::string_view subkey, std::string_view name, std::size_t capacity) {
-        std::optional<std::string> text = real.text(root, subkey, name, capacity);
-        if (text) record.registry.push_back({root_name(root), std::string(subkey), std::string(name), text, {}});
-        return text;
+        RegistryRead<std::string> read = real.text(root, subkey, name, capacity);
+        if (read.value)
+            record.registry.push_back({root_name(root), std::string(subkey), std::string(name), read.value, {}});
+        return read;
     };
     api.dword = [&record, real](HKEY root, std::string_view subkey, std::string_view name) {
-        std::optional<std::uint32_t> value = real.dword(root, subkey, name);
-        if (value) record.registry.push_back({root_name(root), std::string(subkey), std::string(name), {}, value});
-        return value;
+        RegistryRead<std::uint32_t> read = real.dword(root, subkey, name);
+        if (read.value)
+            record.registry.push_back({root_name(root), std::string(subkey), std::string(name), {}, read.value});
+        return read;
     };
     return api;
 }
@@ -244,16 +316,6 @@ RegistryApi recording_registry(MachineRecord& record, RegistryApi real)
 WindowsApi recording_windows(MachineRecord& record, WindowsApi real)
 {
     WindowsApi api;
-    api.directory = [&record, real](wchar_t* buffer, UINT size) -> UINT {
-        const UINT length = real.directory(buffer, size);
-        if (length > 0 && length < size) record.windows_directory = from_wide(buffer, length);
-        return length;
-    };
-    api.free_bytes = [&record, real](const wchar_t* root, ULARGE_INTEGER* free) -> BOOL {
-        const BOOL ok = real.free_bytes(root, free);
-        if (ok) record.free_bytes = free->QuadPart;
-        return ok;
-    };
     api.version = [&record, real](RTL_OSVERSIONINFOW* info, LONG* status) {
         const bool had = real.version(info, status);
         if (had) {
@@ -273,12 +335,16 @@ BOOL fail(DWORD error)
     return FALSE;
 }
 
+const MachineRecord& record_in(void* context) { return *static_cast<const MachineRecord*>(context); }
+void* context_of(const MachineRecord& record) { return const_cast<MachineRecord*>(&record); }
+
 DisplayApi replay_display(const MachineRecord& record)
 {
     DisplayApi api;
-    api.enum_devices = [&record](DWORD index, DISPLAY_DEVICEW* device) -> BOOL {
+    api.context = context_of(record);
+    api.enum_devices = [](void* context, DWORD index, DISPLAY_DEVICEW* device) -> BOOL {
         if (device->cb != sizeof(DISPLAY_DEVICEW)) return FALSE;
-        for (const RecordedDisplayDevice& d : record.display_devices) {
+        for (const RecordedDisplayDevice& d : record_in(context).display_devices) {
             if (d.index != index) continue;
             if (d.fails) return FALSE;
             wcsncpy(device->DeviceName, to_wide(d.name).c_str(), 32);
@@ -288,13 +354,13 @@ DisplayApi replay_display(const MachineRecord& record)
         }
         return FALSE;
     };
-    api.enum_settings = [&record](const wchar_t* name, DWORD index, DEVMODEW* mode) -> BOOL {
+    api.enum_settings = [](void* context, const wchar_t* name, DWORD index, DEVMODEW* mode) -> BOOL {
         if (mode->dmSize != sizeof(DEVMODEW)) return FALSE;
         const std::optional<std::string> device =
             name == nullptr ? std::nullopt : std::optional<std::string>(from_wide(name, 32));
         const std::optional<std::uint32_t> wanted =
             index == ENUM_CURRENT_SETTINGS ? std::nullopt : std::optional<std::uint32_t>(index);
-        for (const RecordedMode& m : record.modes) {
+        for (const RecordedMode& m : record_in(context).modes) {
             if (m.device != device || m.index != wanted) continue;
             if (!m.mode) return FALSE;
             mode->dmPelsWidth = m.mode->width;
@@ -309,42 +375,51 @@ DisplayApi replay_display(const MachineRecord& record)
     return api;
 }
 
+// The list handed to the reader is the record itself.
 GraphicsApi replay_graphics(const MachineRecord& record)
 {
     GraphicsApi api;
-    api.open_adapters = [&record]() -> AdapterDescriber {
-        if (record.dxgi_error != 0) return {};
-        return [&record](UINT index, DXGI_ADAPTER_DESC1* desc) -> HRESULT {
-            for (const RecordedAdapter& a : record.adapters) {
-                if (a.index != index) continue;
-                if (a.enum_error != 0) return static_cast<HRESULT>(a.enum_error);
-                if (a.desc_error != 0) return static_cast<HRESULT>(a.desc_error);
-                *desc = {};
-                wcsncpy(desc->Description, to_wide(a.description).c_str(), 128);
-                desc->VendorId = a.vendor;
-                desc->DeviceId = a.device;
-                desc->DedicatedVideoMemory = static_cast<SIZE_T>(a.dedicated);
-                desc->DedicatedSystemMemory = static_cast<SIZE_T>(a.dedicated_system);
-                desc->SharedSystemMemory = static_cast<SIZE_T>(a.shared);
-                desc->AdapterLuid = {0x1000 + index, 0};
-                desc->Flags = a.flags;
-                return S_OK;
-            }
-            return DXGI_ERROR_NOT_FOUND;
-        };
+    api.context = context_of(record);
+    api.open_list = [](void* context, HRESULT* failure) -> void* {
+        const MachineRecord& record = record_in(context);
+        if (record.dxgi_error == 0) return context;
+        *failure = static_cast<HRESULT>(record.dxgi_error);
+        return nullptr;
     };
+    api.read_adapter = [](void* list, UINT index, DXGI_ADAPTER_DESC1* desc) -> AdapterAnswer {
+        for (const RecordedAdapter& a : record_in(list).adapters) {
+            if (a.index != index) continue;
+            if (a.enum_error != 0) return {static_cast<HRESULT>(a.enum_error), E_UNEXPECTED};
+            if (a.desc_error != 0) return {S_OK, static_cast<HRESULT>(a.desc_error)};
+            *desc = {};
+            wcsncpy(desc->Description, to_wide(a.description).c_str(), 128);
+            desc->VendorId = a.vendor;
+            desc->DeviceId = a.device;
+            desc->DedicatedVideoMemory = static_cast<SIZE_T>(a.dedicated);
+            desc->DedicatedSystemMemory = static_cast<SIZE_T>(a.dedicated_system);
+            desc->SharedSystemMemory = static_cast<SIZE_T>(a.shared);
+            desc->AdapterLuid = {0x1000 + index, 0};
+            desc->Flags = a.flags;
+            return {S_OK, S_OK};
+        }
+        return {DXGI_ERROR_NOT_FOUND, E_UNEXPECTED};
+    };
+    api.close_list = [](void*) {};
     return api;
 }
 
 MemoryApi replay_memory(const MachineRecord& record)
 {
     MemoryApi api;
-    api.installed_kib = [&record](ULONGLONG* kib) -> BOOL {
+    api.context = context_of(record);
+    api.installed_kib = [](void* context, ULONGLONG* kib) -> BOOL {
+        const MachineRecord& record = record_in(context);
         if (!record.installed_kib) return fail(ERROR_INVALID_DATA);
         *kib = *record.installed_kib;
         return TRUE;
     };
-    api.memory_status = [&record](MEMORYSTATUSEX* status) -> BOOL {
+    api.memory_status = [](void* context, MEMORYSTATUSEX* status) -> BOOL {
+        const MachineRecord& record = record_in(context);
         if (status->dwLength != sizeof(MEMORYSTATUSEX) || !record.total_phys) return fail(ERROR_INVALID_PARAMETER);
         const ULONGLONG total = *record.total_phys;
         const ULONGLONG available = std::min(record.available_phys, total);
@@ -357,14 +432,20 @@ MemoryApi replay_memory(const MachineRecord& record)
         status->ullAvailVirtual = 0x7FFFFFF00000;
         return TRUE;
     };
-    api.firmware_table = [&record](DWORD provider, DWORD table_id, void* buffer, DWORD size) -> UINT {
-        const RecordedSmbios& s = record.smbios;
-        if (provider != smbios_provider || table_id != 0 || !s.present || (s.size && *s.size == 0)) return 0;
+    api.firmware_table = [](void* context, DWORD provider, DWORD table_id, void* buffer, DWORD size) -> UINT {
+        const RecordedSmbios& s = record_in(context).smbios;
+        if (provider != smbios_provider || table_id != 0 || !s.present || (s.size && *s.size == 0)) {
+            SetLastError(ERROR_NOT_FOUND);
+            return 0;
+        }
         const std::vector<std::uint8_t> table = smbios_table(s);
         // A table too large to read is answered with its recorded size.
         const UINT needed = s.size && *s.size > smbios_max_bytes ? *s.size : static_cast<UINT>(table.size());
         if (buffer == nullptr) return needed;
-        if (s.got && *s.got == 0) return 0;
+        if (s.got && *s.got == 0) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
         if (s.got && *s.got < 8) {  // a read that stopped inside the header
             std::memcpy(buffer, table.data(), std::min<std::size_t>(*s.got, size));
             return *s.got;
@@ -376,34 +457,43 @@ MemoryApi replay_memory(const MachineRecord& record)
     return api;
 }
 
-StorageApi replay_storage(const MachineRecord& record)
+// The drives' replay: the record and the entry of each handle it gave out.
+struct ReplayDrives {
+    const MachineRecord& record;
+    std::map<HANDLE, const RecordedDrive*> open;
+};
+
+StorageApi replay_storage(ReplayDrives& drives)
 {
-    auto open = std::make_shared<std::map<HANDLE, const RecordedDrive*>>();
     StorageApi api;
-    api.open_drive = [&record, open](const wchar_t* path) -> HANDLE {
+    api.context = &drives;
+    api.open_drive = [](void* context, const wchar_t* path) -> HANDLE {
+        ReplayDrives& drives = *static_cast<ReplayDrives*>(context);
         const std::wstring prefix = L"\\\\.\\PhysicalDrive";
         if (std::wcsncmp(path, prefix.c_str(), prefix.size()) == 0) {
-            for (const RecordedDrive& d : record.drives) {
+            for (const RecordedDrive& d : drives.record.drives) {
                 if (path != prefix + std::to_wstring(d.number)) continue;
                 if (d.open_error != 0) break;
                 // A real handle, so that closing it can be checked.
                 const HANDLE h = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-                (*open)[h] = &d;
+                drives.open[h] = &d;
                 return h;
             }
         }
         const std::uint32_t number = drive_number(path);
         DWORD error = ERROR_FILE_NOT_FOUND;
-        for (const RecordedDrive& d : record.drives)
+        for (const RecordedDrive& d : drives.record.drives)
             if (d.number == number && d.open_error != 0) error = d.open_error;
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
     };
-    api.control = [open](HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size,
-                         DWORD* returned) -> BOOL {
+    api.control = [](void* context, HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size,
+                     DWORD* returned) -> BOOL {
+        ReplayDrives& drives = *static_cast<ReplayDrives*>(context);
         *returned = 0;
-        const auto found = open->find(h);
-        if (found == open->end() || code != IOCTL_STORAGE_QUERY_PROPERTY || in_size != sizeof(STORAGE_PROPERTY_QUERY))
+        const auto found = drives.open.find(h);
+        if (found == drives.open.end() || code != IOCTL_STORAGE_QUERY_PROPERTY ||
+            in_size != sizeof(STORAGE_PROPERTY_QUERY))
             return fail(ERROR_INVALID_PARAMETER);
         STORAGE_PROPERTY_QUERY query;
         std::memcpy(&query, in, sizeof(query));
@@ -446,8 +536,10 @@ StorageApi replay_storage(const MachineRecord& record)
 PowerApi replay_power(const MachineRecord& record)
 {
     PowerApi api;
+    api.context = context_of(record);
     // Like the system, hands over a copy the caller frees with LocalFree.
-    api.active_scheme = [&record](GUID** scheme) -> DWORD {
+    api.active_scheme = [](void* context, GUID** scheme) -> DWORD {
+        const MachineRecord& record = record_in(context);
         if (!record.scheme) return record.scheme_error != 0 ? record.scheme_error : ERROR_FILE_NOT_FOUND;
         const Guid& g = *record.scheme;
         *scheme = static_cast<GUID*>(LocalAlloc(LMEM_FIXED, sizeof(GUID)));
@@ -458,7 +550,8 @@ PowerApi replay_power(const MachineRecord& record)
         for (std::size_t i = 0; i < g.data4.size(); ++i) (*scheme)->Data4[i] = g.data4[i];
         return ERROR_SUCCESS;
     };
-    api.power_status = [&record](SYSTEM_POWER_STATUS* status) -> BOOL {
+    api.power_status = [](void* context, SYSTEM_POWER_STATUS* status) -> BOOL {
+        const MachineRecord& record = record_in(context);
         if (!record.power) return fail(ERROR_NOT_SUPPORTED);
         *status = {};
         status->ACLineStatus = record.power->ac_line;
@@ -471,21 +564,49 @@ PowerApi replay_power(const MachineRecord& record)
     return api;
 }
 
+DiskApi replay_disk(const MachineRecord& record)
+{
+    DiskApi api;
+    api.context = context_of(record);
+    api.windows_directory = [](void* context, wchar_t* buffer, UINT size) -> UINT {
+        const MachineRecord& record = record_in(context);
+        if (!record.windows_directory) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return 0;
+        }
+        const std::wstring path = to_wide(*record.windows_directory);
+        if (path.size() + 1 > size) return static_cast<UINT>(path.size() + 1);  // the size needed
+        std::wmemcpy(buffer, path.c_str(), path.size() + 1);
+        return static_cast<UINT>(path.size());
+    };
+    // The record has the volume's free bytes; a user's quota is not recorded.
+    api.disk_free_space = [](void* context, const wchar_t*, ULARGE_INTEGER* free_to_caller, ULARGE_INTEGER* total,
+                             ULARGE_INTEGER* total_free) -> BOOL {
+        const MachineRecord& record = record_in(context);
+        if (!record.free_bytes) return fail(ERROR_NOT_READY);
+        if (free_to_caller != nullptr) free_to_caller->QuadPart = *record.free_bytes;
+        if (total != nullptr) total->QuadPart = *record.free_bytes;
+        if (total_free != nullptr) total_free->QuadPart = *record.free_bytes;
+        return TRUE;
+    };
+    return api;
+}
+
 RegistryApi replay_registry(const MachineRecord& record)
 {
     RegistryApi api;
     api.text = [&record](HKEY root, std::string_view subkey, std::string_view name,
-                         std::size_t capacity) -> std::optional<std::string> {
+                         std::size_t capacity) -> RegistryRead<std::string> {
         const RecordedValue* v = record.value(root_name(root), subkey, name);
-        if (v == nullptr || !v->text) return std::nullopt;
+        if (v == nullptr || !v->text) return {std::nullopt, ERROR_FILE_NOT_FOUND, 0};
         // Like the read: the text and its terminator must fit in the buffer.
-        if (to_wide(*v->text).size() + 1 > capacity) return std::nullopt;
-        return v->text;
+        if (to_wide(*v->text).size() + 1 > capacity) return {std::nullopt, ERROR_MORE_DATA, 0};
+        return {v->text, 0, 0};
     };
-    api.dword = [&record](HKEY root, std::string_view subkey, std::string_view name) -> std::optional<std::uint32_t> {
+    api.dword = [&record](HKEY root, std::string_view subkey, std::string_view name) -> RegistryRead<std::uint32_t> {
         const RecordedValue* v = record.value(root_name(root), subkey, name);
-        if (v == nullptr) return std::nullopt;
-        return v->dword;
+        if (v == nullptr || !v->dword) return {std::nullopt, ERROR_FILE_NOT_FOUND, 0};
+        return {v->dword, 0, 4};
     };
     return api;
 }
@@ -493,18 +614,6 @@ RegistryApi replay_registry(const MachineRecord& record)
 WindowsApi replay_windows(const MachineRecord& record)
 {
     WindowsApi api;
-    api.directory = [&record](wchar_t* buffer, UINT size) -> UINT {
-        if (!record.windows_directory) return 0;
-        const std::wstring path = to_wide(*record.windows_directory);
-        if (path.size() + 1 > size) return static_cast<UINT>(path.size() + 1);  // the size needed
-        std::wmemcpy(buffer, path.c_str(), path.size() + 1);
-        return static_cast<UINT>(path.size());
-    };
-    api.free_bytes = [&record](const wchar_t*, ULARGE_INTEGER* free) -> BOOL {
-        if (!record.free_bytes) return fail(ERROR_NOT_READY);
-        free->QuadPart = *record.free_bytes;
-        return TRUE;
-    };
     api.version = [&record](RTL_OSVERSIONINFOW* info, LONG* status) {
         if (!record.os_build) return false;
         info->dwBuildNumber = *record.os_build;
@@ -516,26 +625,14 @@ WindowsApi replay_windows(const MachineRecord& record)
 
 // ---- The settings step's reads ----------------------------------------------------
 
-std::optional<std::uint64_t> read_free_space_gb(const WindowsApi& api)
-{
-    wchar_t directory[MAX_PATH] = {};
-    const UINT length = api.directory(directory, MAX_PATH);
-    const std::optional<std::u16string> root =
-        windows_drive_root(std::u16string_view(reinterpret_cast<const char16_t*>(directory), MAX_PATH), length);
-    if (!root) return std::nullopt;
-    const std::wstring root_path(root->begin(), root->end());
-    ULARGE_INTEGER free_bytes = {};
-    if (!api.free_bytes(root_path.c_str(), &free_bytes)) return std::nullopt;
-    return whole_gib(free_bytes.QuadPart);
-}
-
-std::optional<std::uint32_t> read_os_build(const WindowsApi& api)
+Finding<std::uint32_t> read_os_build(const WindowsApi& api)
 {
     RTL_OSVERSIONINFOW info = {};
     info.dwOSVersionInfoSize = sizeof(info);
     LONG status = -1;
-    if (!api.version(&info, &status)) return std::nullopt;
-    return os_build_number(status, info.dwBuildNumber);
+    if (!api.version(&info, &status)) return absent<std::uint32_t>(os_build_reason(false, 0, 0));
+    return found_or(os_build_number(status, info.dwBuildNumber),
+                    [&] { return os_build_reason(true, status, info.dwBuildNumber); });
 }
 
 }  // namespace
@@ -557,67 +654,139 @@ TimedScan scan_machine(const MachineApi& api)
         return api.registry.text(hive_key(s.hive), s.subkey, s.value, registry_text_capacity);
     };
     const auto dword = [&api](const RegistrySetting& s) { return api.registry.dword(hive_key(s.hive), s.subkey, s.value); };
+    const auto why = [&scan](std::string_view finding, std::string reason) {
+        scan.absent.push_back({std::string(finding), std::move(reason)});
+    };
+    // The finding's value; an absent one's reason noted under `finding`.
+    const auto kept = [&why]<typename T>(std::string_view finding, Finding<T> result) {
+        if (!result.value) why(finding, std::move(result.why_absent));
+        return std::move(result.value);
+    };
 
-    r.processor_name = timed(scan, "processor", [&]() -> std::optional<std::string> {
-        const auto stored = api.registry.text(HKEY_LOCAL_MACHINE, processor_key, processor_value, processor_capacity);
-        return stored ? processor_name_from(*stored) : std::nullopt;
-    });
-    r.graphics_name = timed(scan, "graphics", [&] { return probe_graphics(api.graphics); });
-    r.memory_gb = timed(scan, "memory-size", [&] { return probe_memory_size(api.memory); });
+    r.processor_name = kept("processor", timed(scan, "processor", [&] {
+        return processor_finding(api.registry.text(HKEY_LOCAL_MACHINE, processor_key, processor_value,
+                                                   processor_capacity));
+    }));
+    r.graphics_name = kept("graphics", timed(scan, "graphics", [&] { return probe_graphics(api.graphics); }));
+    r.memory_gb = kept("memory size", timed(scan, "memory-size", [&] { return probe_memory_size(api.memory); }));
     const DisplayProbe display = timed(scan, "display", [&] { return probe_display(api.display); });
     r.display_size = display.display_size;
     r.refresh_hz = display.refresh_hz;
-    r.storage_kind = timed(scan, "storage", [&] { return probe_storage(api.storage); });
+    if (!r.display_size) why("display size", display_size_reason(display.displays));
+    if (!r.refresh_hz) why("refresh rate", refresh_rate_reason(display.displays));
+    r.storage_kind = kept("storage", timed(scan, "storage", [&] { return probe_storage(api.storage); }));
 
     // The settings step, probe by probe in the program's order.
     SettingsSnapshot& s = r.settings;
-    const MemorySpeeds speeds = timed(scan, "memory-speeds", [&] { return probe_memory_speeds(api.memory); });
-    s.memory_rated_speed = speeds.rated;
-    s.memory_configured_speed = speeds.configured;
-    s.power_plan = timed(scan, "power-plan", [&] { return power_plan_code(read_active_scheme(api.power)); });
-    s.power_mode = timed(scan, "power-mode", [&] { return power_mode_code(text(power_mode_setting)); });
-    s.game_mode = timed(scan, "game-mode", [&] { return game_mode_state(dword(game_mode_setting)); });
-    s.gpu_scheduling = timed(scan, "gpu-scheduling", [&] { return gpu_scheduling_state(dword(gpu_scheduling_setting)); });
-    s.game_capture = timed(scan, "game-capture", [&] {
-        const std::optional<std::uint32_t> game_dvr = dword(game_dvr_setting);
-        return game_capture_state(game_dvr, dword(app_capture_setting));
+    if (const auto speeds = kept("memory speeds",
+                                 timed(scan, "memory-speeds", [&] { return probe_memory_speeds(api.memory); }))) {
+        s.memory_rated_speed = speeds->rated;
+        s.memory_configured_speed = speeds->configured;
+        if (!s.memory_rated_speed) why("memory rated speed", "SMBIOS: the memory device gives only its configured speed");
+        if (!s.memory_configured_speed)
+            why("memory configured speed", "SMBIOS: the memory device gives only its rated speed");
+    }
+    timed(scan, "power-plan", [&] {
+        std::uint32_t status = 0;
+        s.power_plan = power_plan_code(read_active_scheme(api.power, &status));
+        if (!s.power_plan) why("power plan", power_plan_reason(status));
+        return 0;
     });
-    s.memory_integrity =
-        timed(scan, "memory-integrity", [&] { return memory_integrity_state(dword(memory_integrity_setting)); });
-    s.windowed_optimizations = timed(scan, "windowed-optimizations",
-                                     [&] { return windowed_optimizations_state(text(directx_settings_setting)); });
-    s.mouse_acceleration =
-        timed(scan, "mouse-acceleration", [&] { return mouse_acceleration_state(text(mouse_speed_setting)); });
-    s.max_refresh_hz = timed(scan, "max-refresh-hz", [&] { return max_refresh(display.displays); });
-    s.free_space_gb = timed(scan, "free-space", [&] { return read_free_space_gb(api.windows); });
-    s.on_battery = timed(scan, "battery", [&] { return on_battery_state(read_power_status(api.power)); });
-    s.gpu_driver_date = timed(scan, "driver-date", [&] {
-        return find_driver_date(r.graphics_name, [&api](const std::string& subkey, std::string_view value) {
-            return api.registry.text(HKEY_LOCAL_MACHINE, subkey, value, registry_text_capacity);
-        });
+    timed(scan, "power-mode", [&] {
+        s.power_mode = power_mode_code(text(power_mode_setting).value);
+        if (!s.power_mode) why("power mode", power_mode_reason());
+        return 0;
     });
-    s.os_build = timed(scan, "os-build", [&] { return read_os_build(api.windows); });
+    s.game_mode = timed(scan, "game-mode", [&] { return game_mode_state(dword(game_mode_setting).value); });
+    timed(scan, "gpu-scheduling", [&] {
+        const RegistryRead<std::uint32_t> read = dword(gpu_scheduling_setting);
+        s.gpu_scheduling = gpu_scheduling_state(read.value);
+        if (s.gpu_scheduling == TriState::Absent)
+            why("gpu scheduling", toggle_reason(gpu_scheduling_setting.value, read, "1 or 2"));
+        return 0;
+    });
+    timed(scan, "game-capture", [&] {
+        const RegistryRead<std::uint32_t> game_dvr = dword(game_dvr_setting);
+        const RegistryRead<std::uint32_t> app_capture = dword(app_capture_setting);
+        s.game_capture = game_capture_state(game_dvr.value, app_capture.value);
+        if (s.game_capture == TriState::Absent) why("game capture", game_capture_reason(game_dvr, app_capture));
+        return 0;
+    });
+    timed(scan, "memory-integrity", [&] {
+        const RegistryRead<std::uint32_t> read = dword(memory_integrity_setting);
+        s.memory_integrity = memory_integrity_state(read.value);
+        if (s.memory_integrity == TriState::Absent)
+            why("memory integrity", toggle_reason(memory_integrity_setting.value, read, "0 or 1"));
+        return 0;
+    });
+    timed(scan, "windowed-optimizations", [&] {
+        const RegistryRead<std::string> read = text(directx_settings_setting);
+        s.windowed_optimizations = windowed_optimizations_state(read.value);
+        if (s.windowed_optimizations == TriState::Absent)
+            why("windowed optimizations", windowed_optimizations_reason(read));
+        return 0;
+    });
+    timed(scan, "mouse-acceleration", [&] {
+        const RegistryRead<std::string> read = text(mouse_speed_setting);
+        s.mouse_acceleration = mouse_acceleration_state(read.value);
+        if (s.mouse_acceleration == TriState::Absent) why("mouse acceleration", mouse_acceleration_reason(read));
+        return 0;
+    });
+    s.max_refresh_hz = kept("highest refresh rate", timed(scan, "max-refresh-hz", [&] {
+        return found_or(max_refresh(display.displays), [&] { return max_refresh_reason(display.displays); });
+    }));
+    s.free_space_gb = kept("free space", timed(scan, "free-space", [&] { return read_free_space_gb(api.disk); }));
+    timed(scan, "battery", [&] {
+        const std::optional<PowerStatus> status = read_power_status(api.power);
+        const DWORD error = status ? 0 : GetLastError();
+        s.on_battery = on_battery_state(status);
+        if (s.on_battery == TriState::Absent) why("battery", battery_reason(status, error));
+        return 0;
+    });
+    s.gpu_driver_date = kept("driver date", timed(scan, "driver-date", [&] {
+        const RegistryTextReader registry{const_cast<RegistryApi*>(&api.registry),
+                                          [](void* context, const std::string& subkey, std::string_view value) {
+                                              return static_cast<const RegistryApi*>(context)
+                                                  ->text(HKEY_LOCAL_MACHINE, subkey, value, registry_text_capacity)
+                                                  .value;
+                                          }};
+        return find_driver_date(r.graphics_name, registry);
+    }));
+    s.os_build = kept("windows build", timed(scan, "os-build", [&] { return read_os_build(api.windows); }));
     return scan;
 }
 
 MachineApi recording_api(MachineRecord& record)
 {
-    MachineApi real;
+    auto recorder = std::make_shared<Recorder>(Recorder{record, MachineApi{}, {}, {}});
+    Recorder& r = *recorder;
     MachineApi api;
-    api.display = recording_display(record, real.display);
-    api.graphics.open_adapters = [&record] { return recording_adapters(record); };
-    api.memory = recording_memory(record, real.memory);
-    api.storage = recording_storage(record, real.storage);
-    api.power = recording_power(record, real.power);
-    api.registry = recording_registry(record, real.registry);
-    api.windows = recording_windows(record, real.windows);
+    api.display = recording_display(r);
+    api.graphics = recording_graphics(r);
+    api.memory = recording_memory(r);
+    api.storage = recording_storage(r);
+    api.power = recording_power(r);
+    api.disk = recording_disk(r);
+    api.registry = recording_registry(record, r.real.registry);
+    api.windows = recording_windows(record, r.real.windows);
+    api.state = std::move(recorder);
     return api;
 }
 
 MachineApi replay_api(const MachineRecord& record)
 {
-    return {replay_display(record), replay_graphics(record), replay_memory(record), replay_storage(record),
-            replay_power(record),   replay_registry(record), replay_windows(record)};
+    auto drives = std::make_shared<ReplayDrives>(ReplayDrives{record, {}});
+    MachineApi api;
+    api.display = replay_display(record);
+    api.graphics = replay_graphics(record);
+    api.memory = replay_memory(record);
+    api.storage = replay_storage(*drives);
+    api.power = replay_power(record);
+    api.disk = replay_disk(record);
+    api.registry = replay_registry(record);
+    api.windows = replay_windows(record);
+    api.state = std::move(drives);
+    return api;
 }
 
 }  // namespace qd::kit

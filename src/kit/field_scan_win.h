@@ -4,12 +4,14 @@
 // Include only from *_win.cpp files.
 #pragma once
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "checks/display_win.h"
+#include "checks/finding.h"
 #include "checks/graphics_win.h"
 #include "checks/memory_win.h"
 #include "checks/platform_win.h"
@@ -21,49 +23,47 @@
 
 namespace qd::kit {
 
-// The registry reads of the processor, driver-date and settings probes.
+// The registry reads of the processor, driver-date and settings probes, with
+// the status of a read that failed.
 struct RegistryApi {
-    std::function<std::optional<std::string>(HKEY root, std::string_view subkey, std::string_view name,
-                                             std::size_t capacity)>
+    std::function<checks::RegistryRead<std::string>(HKEY root, std::string_view subkey, std::string_view name,
+                                                    std::size_t capacity)>
         text = [](HKEY root, std::string_view subkey, std::string_view name, std::size_t capacity) {
-            return checks::read_registry_text(root, subkey, name, capacity);
+            return checks::read_registry_text_status(root, subkey, name, capacity);
         };
-    std::function<std::optional<std::uint32_t>(HKEY root, std::string_view subkey, std::string_view name)> dword =
-        [](HKEY root, std::string_view subkey, std::string_view name) {
-            return checks::read_registry_dword(root, subkey, name);
+    std::function<checks::RegistryRead<std::uint32_t>(HKEY root, std::string_view subkey, std::string_view name)>
+        dword = [](HKEY root, std::string_view subkey, std::string_view name) {
+            return checks::read_registry_dword_status(root, subkey, name);
         };
 };
 
-// The free-space and Windows-build reads of the settings step.
+// The Windows-build read of the settings step: RtlGetVersion of ntdll; false
+// when it cannot be had.
 struct WindowsApi {
-    // GetSystemWindowsDirectoryW.
-    std::function<UINT(wchar_t* buffer, UINT size)> directory = GetSystemWindowsDirectoryW;
-    // GetDiskFreeSpaceExW(root, nullptr, nullptr, free).
-    std::function<BOOL(const wchar_t* root, ULARGE_INTEGER* free)> free_bytes = [](const wchar_t* root,
-                                                                                     ULARGE_INTEGER* free) {
-        return GetDiskFreeSpaceExW(root, nullptr, nullptr, free);
-    };
-    // RtlGetVersion of ntdll; false when it cannot be had.
     std::function<bool(RTL_OSVERSIONINFOW* info, LONG* status)> version = system_version;
 
     static bool system_version(RTL_OSVERSIONINFOW* info, LONG* status);
 };
 
-// Every system call of the scan.
+// Every system call of the scan. The readers' structs hand their calls a
+// context; what those contexts point at lives in `state`, shared by copies.
 struct MachineApi {
     checks::DisplayApi display;
     checks::GraphicsApi graphics;
     checks::MemoryApi memory;
     checks::StorageApi storage;
     checks::PowerApi power;
+    checks::DiskApi disk;
     RegistryApi registry;
     WindowsApi windows;
+    std::shared_ptr<void> state;
 };
 
-// What a scan found, and how long each probe took.
+// What a scan found, how long each probe took, and why each absent finding is absent.
 struct TimedScan {
     checks::ScanReport report;
     std::vector<std::pair<std::string, double>> times_ms;  // ("graphics", 213.8)
+    checks::AbsentFindings absent;                         // ("storage", "PhysicalDrive0..15: ...")
 };
 
 // The scan in the program's order: the five hardware rows, then the settings
@@ -76,7 +76,8 @@ MachineApi recording_api(MachineRecord& record);
 
 // Calls answered from `record`, the way the system answers them: a structure
 // whose size field was not set is refused, drives are real handles the caller
-// must close. The record must outlive the calls.
+// must close. The record must outlive the calls, and the drive calls need the
+// returned api (its state) alive too.
 MachineApi replay_api(const MachineRecord& record);
 
 }  // namespace qd::kit

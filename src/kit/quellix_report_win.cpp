@@ -55,6 +55,15 @@ std::string findings_text(const kit::TimedScan& scan)
         for (const auto& [probe, ms] : scan.times_ms)
             if (probe == probe_of(key)) out += kit::fact_line("time", key, milliseconds(ms));
     }
+    if (!scan.absent.empty()) {
+        out += "# Why each absent finding is absent, as the program writes it to the debug output.\n";
+        for (const checks::AbsentFinding& line : scan.absent) {
+            std::string key = line.finding;
+            for (char& c : key)
+                if (c == ' ') c = '-';
+            out += kit::fact_line("reason", key, line.reason);
+        }
+    }
     out += "# The link the program would open with these findings.\n";
     // A link has no blanks or control characters: it is written as it is.
     out += "link " + link::build_report_link(scan.report, gui::nothing_found(scan.report)) + "\n";

@@ -5,6 +5,7 @@
 # readers' tests given the record through QD_RECORD) gives the same findings
 # and the same link; the record holds neither the user's nor the machine's name.
 . "$(dirname "$0")/lib/window.sh"
+. "$(dirname "$0")/lib/debug_lines.sh"
 
 kit=$QD_WIN/quellix-report.exe
 record=$QD_SESSION/report.txt
@@ -35,7 +36,8 @@ import_reg "[HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor
 [HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes]
 \"ActiveOverlayAcPowerScheme\"=\"961cc777-2547-4f9d-8174-7d86181b8a7a\""
 
-start_exe
+: >"$QD_SESSION/wine.log"
+WINEDEBUG=warn+seh start_exe
 wait_exe 60
 check "the exe ends with 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
 check "the exe opened one link" [ "$(urls | wc -l)" -eq 1 ]
@@ -64,6 +66,16 @@ expect "free space within 1 GiB ($exe_free, $record_free)" \
 check "the link carries the settings written here" bash -c 'case $1 in *"pm=eff&gm=0&hags=1&dvr=1&vbs=1&wo=0&macc=1"*) ;; *) exit 1 ;; esac' _ "$record_link"
 check "the replay's link is the record's" [ "$replay_link" = "$record_link" ]
 check "the replay finds what the record found" diff <(lines expect "$record") <(lines expect "$replayed")
+
+# The record's reasons are the exe's debug lines: the same findings absent, for the same reasons.
+exe_reasons=$(debug_lines "$QD_SESSION/wine.log" | sed 's/^Quellix Detect: //' | sort)
+as_debug_lines() { awk '{ k = $2; gsub(/-/, " ", k); r = $0; sub(/^reason [^ ]* /, "", r); print k ": " r }'; }
+record_reasons=$(lines reason "$record" | as_debug_lines | sort)
+echo "reasons:"; sed 's/^/  /' <<<"$record_reasons"
+check "the record gives a reason for each absent finding" [ -n "$record_reasons" ]
+check "the record's reasons are the exe's debug lines" [ "$record_reasons" = "$exe_reasons" ]
+check "the replay gives the same findings reasons" \
+  [ "$(lines reason "$replayed" | cut -d' ' -f2 | sort)" = "$(lines reason "$record" | cut -d' ' -f2 | sort)" ]
 
 # The record is a test case as it is: the readers' tests replay it too.
 QD_RECORD=$record wine "$QD_WIN/windows_tests.exe" --gtest_brief=1 \

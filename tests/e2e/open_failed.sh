@@ -8,13 +8,16 @@
 
 wine reg delete 'HKLM\Software\Classes\https' /f >/dev/null 2>&1
 
-start_exe
+# The run is read through its watch (see lib/window.sh): Enter must reach the
+# countdown, which lasts 3 s, and the watch sees it begin at once.
+start_watched_exe
 wait_window 30 >/dev/null
-check "the countdown begins" wait_text $id_message 'in 3…$'
+check "the countdown begins" watch_wait $id_message 'in 3…$' 30
 before=$(window_line "$snap")
-key Return  # Open now
-check "the shell's failure shows the fallback" wait_text $id_header '^Could not open your browser$'
-check "the fallback focuses Copy link" wait_focus $id_primary
+act key Return  # Open now
+check "the shell's failure shows the fallback" watch_wait $id_header '^Could not open your browser$'
+mark  # the focus from here on, not the countdown's
+check "the fallback focuses Copy link" watch_focus $id_primary
 link=$(text_of "$snap" $id_link_box)
 echo "link box: $link"
 check "nothing reached a browser" [ -z "$(urls)" ]
@@ -42,10 +45,10 @@ check "the link's text is drawn in the text colour" \
   region_has "$shots/failed.png" $((ox + 36)) $((oy + 336)) 200 20 F1F1EF
 
 # ---- Enter in the link box copies -------------------------------------------------
-key Tab Tab
-check "Tab reaches the link box" wait_focus $id_link_box
-key Return
-check "Enter in the link box acts on button 1: Copied" wait_text $id_primary '^Copied$'
+act key Tab Tab
+check "Tab reaches the link box" watch_focus $id_link_box
+act key Return
+check "Enter in the link box acts on button 1: Copied" watch_wait $id_primary '^Copied$'
 check "the message says the link is copied" \
   [ "$(text_of "$snap" $id_message)" = "Link copied. Paste it into your browser's address bar." ]
 clip=$(xclip -o -selection clipboard 2>/dev/null)
@@ -53,30 +56,24 @@ check "the clipboard holds exactly the link" [ "$clip" = "$link" ]
 check "... with nothing after it" [ "$(xclip -o -selection clipboard 2>/dev/null | wc -c)" -eq "${#link}" ]
 
 # ---- Focus across deactivation -------------------------------------------------------
-key Tab
-check "focus on Close before deactivation" wait_focus $id_secondary
-# winspy holds its own window in front for 3 s; look until the program's
-# window has lost the activation (a busy machine is slow to start it).
+act key Tab
+check "focus on Close before deactivation" watch_focus $id_secondary
+# winspy holds its own window in front for 3 s (a busy machine is slow to
+# start it); the watch records the program's window losing the activation.
+mark
 wine "$spy_exe" --deactivate 3000 >/dev/null 2>&1 &
 front=$!
-deactivated() {
-  local t0; t0=$(now_ms)
-  while kill -0 "$front" 2>/dev/null; do
-    [ "$(field "$(window_line "$(spy)")" active)" = 0 ] && return 0
-    [ $(( $(now_ms) - t0 )) -ge 10000 ] && return 1
-  done
-  return 1
-}
-check "another window took the activation" deactivated
 wait "$front"
-snap=$(spy)
+check "another window took the activation" watch_wait window ' active=0 '
+watch_state last; snap=$state
 if [ "$(field "$(window_line "$snap")" active)" != 1 ]; then
   read -r ox oy <<< "$(client_origin "$snap")"
   xdotool mousemove --sync $((ox + 30)) $((oy + 150)) click 1  # the card's edge: no control there
 fi
-expect "the focus is back on Close after reactivation" 'wait_focus $id_secondary && [ "$(field "$(window_line "$snap")" active)" = 1 ]'
+mark
+expect "the focus is back on Close after reactivation" 'watch_wait window " active=1 .* focus=$id_secondary "'
 key Return
 check "Enter on Close closes" wait_gone
-wait_exe 30
+wait_watched_exe 30
 check "exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
 finish

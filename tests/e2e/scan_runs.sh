@@ -49,23 +49,20 @@ import_reg "[HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor
 \"CurrentBuild\"=\"22631\"
 \"CurrentBuildNumber\"=\"22631\""
 
-watch=$QD_SESSION/watch.txt
-start_watch "$watch" 30000
-start_exe
+start_watched_exe
 wait_window 30 >/dev/null
 # Once the first row is in, the window has painted and the last row stays
 # pending for at least another 5 x 180 ms. Until the rows are in, the script
 # reads only the watch: starting another Wine program here would hold up the
 # Wine server, and with it the rows' timings that the watch records.
-for _ in $(seq 500); do grep -q "^t=[0-9]* child id=$(value_id 0) .*role=4 " "$watch" && break; sleep 0.02; done
+for _ in $(seq 500); do grep -q "^t=[0-9]* child id=$(value_id 0) .*role=4 " "$watch" && break; nap 0.02; done
 screenshot "$shots/scanning.png"
-scanning=$(sed -n 's/^t=0 //p' "$watch")  # the window as first seen; it keeps its place while scanning
-# Wait for the countdown (all six rows in) and take the second picture there.
-for _ in $(seq 100); do grep -q 'in 2…' "$watch" && break; sleep 0.1; done
+watch_state first; scanning=$state  # the window as first seen; it keeps its place while scanning
+# Wait for the countdown (all six rows in) and take the second picture there,
+# before the opening hides Cancel (in 2 s).
+watch_wait $id_message 'in 2…$' 30
 screenshot "$shots/countdown.png"
-counting=$(spy)
-wait_exe 30
-wait "$watch_pid"
+wait_watched_exe 30
 check "exit code 0 (got $exe_status)" [ "$exe_status" -eq 0 ]
 
 # ---- The rows ---------------------------------------------------------------
@@ -73,7 +70,6 @@ ram_expected=$(awk '/^MemTotal:/ { printf "%d\n", $2 / 1048576 + 0.5 }' /proc/me
 # By row: the text each value shows (the settings row's is checked below) and its role.
 want_text=("$cpu_shown" "$gpu_name" "$ram_expected GB" "1920 × 1080" "not found" "")
 want_role=(4 4 4 4 5 4)
-late=400  # ms a change may be seen late; see the top
 previous=
 times=()
 for row in 0 1 2 3 4 5; do
@@ -103,7 +99,7 @@ t2=$(watch_first "$watch" $id_message 'in 2…$' | cut -d' ' -f1)
 t1=$(watch_first "$watch" $id_message 'in 1…$' | cut -d' ' -f1)
 opened=$(watch_first "$watch" $id_message 'text=Opened ')
 t_open=${opened%% *}
-t_gone=$(sed -n 's/^t=\([0-9]*\) gone$/\1/p' "$watch")
+t_gone=$(gone_time)
 echo "countdown at $t3 $t2 $t1, opened at $t_open, gone at $t_gone"
 expect "countdown shows 3, 2, 1, then opens and closes" '[ -n "$t3" ] && [ -n "$t2" ] && [ -n "$t1" ] && [ -n "$t_open" ] && [ -n "$t_gone" ]'
 if [ -n "$t3" ] && [ -n "$t2" ] && [ -n "$t1" ] && [ -n "$t_open" ] && [ -n "$t_gone" ]; then
@@ -113,6 +109,8 @@ if [ -n "$t3" ] && [ -n "$t2" ] && [ -n "$t1" ] && [ -n "$t_open" ] && [ -n "$t_
   check "opens one second after 1" in_range $((t_open - t1)) $((1000 - late)) 3000
   check "closes about 3 s after opening ($((t_gone - t_open)) ms)" in_range $((t_gone - t_open)) $((3000 - late)) 6000
 fi
+# The window as the record shows it while the countdown said 2.
+watch_state during $id_message 'in 2…$'; counting=$state
 check "header after the scan is 'Scan complete'" [ "$(text_of "$counting" $id_header)" = "Scan complete" ]
 check "Opened message names the host (got '${opened#* }')" [ "${opened#* }" = "Opened $site_host — your rig is ready. Closing in 3…" ]
 check "Open now and Cancel during the countdown" \

@@ -40,9 +40,11 @@ public:
     bool flag() { return (byte() & 1) != 0; }
 
     // A text of up to `max` bytes, its length given by one leading byte.
-    std::string text(std::size_t max = 255)
+    std::string text(std::size_t max = 255) { return text_of(std::min<std::size_t>(byte(), max)); }
+    // The next `n` bytes as text, fewer at the end of the input.
+    std::string text_of(std::size_t n)
     {
-        const std::span<const std::uint8_t> t = take(std::min<std::size_t>(byte(), max));
+        const std::span<const std::uint8_t> t = take(n);
         return std::string(reinterpret_cast<const char*>(t.data()), t.size());
     }
 

@@ -123,12 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzInput in(data, size);
     const auto present = static_cast<std::uint32_t>(in.u64(3));
     auto has = [&](int bit) { return ((present >> bit) & 1) != 0; };
-    auto long_text = [&] {
-        const auto length = static_cast<std::size_t>(in.u64(2) % 700);
-        std::string text;
-        for (std::size_t i = 0; i < length && !in.empty(); ++i) text += static_cast<char>(in.u8());
-        return text;
-    };
+    auto long_text = [&] { return in.text_of(static_cast<std::size_t>(in.u64(2) % 700)); };
 
     ScanReport report;
     std::string storage, plan, mode;  // the code fields point into these

@@ -113,6 +113,12 @@ seed('selection', 'desktop', u8(2) + adapter('NVIDIA GeForce RTX 4070', 12 << 30
 seed('selection', 'laptop', u8(2) + adapter('Acme Iris(R) Xe Graphics', 128 << 20, 0x8086, 0)
      + adapter('Acme Radeon RX 6600M', 128 << 20, 0x1002, 0)
      + display(mode(1920, 1200, 1), [mode(1920, 1200, 144), mode(1920, 1200, 0)]))
+# Past the cut-offs: a 17th adapter and a 33rd display that would win if they
+# were looked at.
+seed('selection', 'past-the-cut-offs', u8(17) + b''.join(adapter('Acme Soft', 1 << 30, 0x10DE, 1) for _ in range(16))
+     + adapter('Acme Graphics 17', 16 << 30, 0x10DE, 0)
+     + b''.join(display(mode(1024, 768, 60), []) for _ in range(32))
+     + display(mode(3840, 2160, 240), [mode(3840, 2160, 360)]))
 
 # Pacing: now, last post, a wait.
 seed('pacing', 'part-of-the-spacing', i64(1_050_000_000) + i64(1_000_000_000) + i64(130_000_000))

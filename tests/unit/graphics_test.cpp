@@ -24,16 +24,18 @@ struct FakeClass {
 
     RegistryTextReader reader() const
     {
-        return [this](const std::string& key, std::string_view value) -> std::optional<std::string> {
-            reads.push_back(key + ":" + std::string(value));
-            for (const auto& [index, values] : subkeys) {
-                if (display_class_subkey(index) != key) continue;
-                const auto found = values.find(std::string(value));
-                if (found == values.end()) return std::nullopt;
-                return found->second;
-            }
-            return std::nullopt;
-        };
+        return {const_cast<FakeClass*>(this),
+                [](void* context, const std::string& key, std::string_view value) -> std::optional<std::string> {
+                    const FakeClass& self = *static_cast<const FakeClass*>(context);
+                    self.reads.push_back(key + ":" + std::string(value));
+                    for (const auto& [index, values] : self.subkeys) {
+                        if (display_class_subkey(index) != key) continue;
+                        const auto found = values.find(std::string(value));
+                        if (found == values.end()) return std::nullopt;
+                        return found->second;
+                    }
+                    return std::nullopt;
+                }};
     }
 };
 
@@ -151,38 +153,44 @@ TEST(DriverDate, FirstMatchingSubkeyDecides)
     fake.subkeys[2] = {{"DriverDate", "1-1-2020"}};  // no DriverDesc: passed over
     fake.subkeys[3] = {{"DriverDesc", "nvidia  geforce RTX\t4070"}, {"DriverDate", "6-14-2024"}};
     fake.subkeys[4] = {{"DriverDesc", "NVIDIA GeForce RTX 4070"}, {"DriverDate", "1-1-2025"}};
-    EXPECT_EQ(find_driver_date("NVIDIA GeForce RTX 4070", fake.reader()), "20240614");
+    EXPECT_EQ(find_driver_date("NVIDIA GeForce RTX 4070", fake.reader()).value, "20240614");
 
-    // A malformed or missing date at the first match ends the search.
+    // A malformed or missing date at the first match ends the search, and says which entry.
     fake.subkeys[3]["DriverDate"] = "2024-06-14";
-    EXPECT_EQ(find_driver_date("NVIDIA GeForce RTX 4070", fake.reader()), std::nullopt);
+    const Finding<std::string> malformed = find_driver_date("NVIDIA GeForce RTX 4070", fake.reader());
+    EXPECT_EQ(malformed.value, std::nullopt);
+    EXPECT_EQ(malformed.why_absent,
+              "display-class entry 0003: DriverDate \"2024-06-14\" is not a day of 2000 to 2100");
     fake.subkeys[3].erase("DriverDate");
-    EXPECT_EQ(find_driver_date("NVIDIA GeForce RTX 4070", fake.reader()), std::nullopt);
+    const Finding<std::string> missing = find_driver_date("NVIDIA GeForce RTX 4070", fake.reader());
+    EXPECT_EQ(missing.value, std::nullopt);
+    EXPECT_EQ(missing.why_absent, "display-class entry 0003 has no readable DriverDate");
 
     // No subkey names the adapter; absent and empty names never match.
-    EXPECT_EQ(find_driver_date("AMD Radeon RX 6600", fake.reader()), std::nullopt);
-    EXPECT_EQ(find_driver_date(std::nullopt, fake.reader()), std::nullopt);
+    EXPECT_EQ(find_driver_date("AMD Radeon RX 6600", fake.reader()).why_absent,
+              "no display-class entry 0000 to 0031 names the graphics card");
+    EXPECT_EQ(find_driver_date(std::nullopt, fake.reader()).why_absent, "no graphics card to look up");
     fake.subkeys[1] = {{"DriverDesc", ""}, {"DriverDate", "1-1-2021"}};
-    EXPECT_EQ(find_driver_date("", fake.reader()), std::nullopt);
+    EXPECT_EQ(find_driver_date("", fake.reader()).value, std::nullopt);
 }
 
 TEST(DriverDate, CaseIsIgnoredForAsciiLettersOnly)
 {
     FakeClass fake;
     fake.subkeys[0] = {{"DriverDesc", "\u00c9cran Acme"}, {"DriverDate", "3-4-2023"}};
-    EXPECT_EQ(find_driver_date("\u00c9CRAN ACME", fake.reader()), "20230304");
-    EXPECT_EQ(find_driver_date("\u00e9cran acme", fake.reader()), std::nullopt);
+    EXPECT_EQ(find_driver_date("\u00c9CRAN ACME", fake.reader()).value, "20230304");
+    EXPECT_EQ(find_driver_date("\u00e9cran acme", fake.reader()).value, std::nullopt);
 }
 
 TEST(DriverDate, SearchesThe32SubkeysOnly)
 {
     FakeClass fake;
     fake.subkeys[31] = {{"DriverDesc", "Acme Graphics"}, {"DriverDate", "5-6-2022"}};
-    EXPECT_EQ(find_driver_date("Acme Graphics", fake.reader()), "20220506");
+    EXPECT_EQ(find_driver_date("Acme Graphics", fake.reader()).value, "20220506");
     fake.reads.clear();
     fake.subkeys.clear();
     fake.subkeys[32] = {{"DriverDesc", "Acme Graphics"}, {"DriverDate", "5-6-2022"}};
-    EXPECT_EQ(find_driver_date("Acme Graphics", fake.reader()), std::nullopt);
+    EXPECT_EQ(find_driver_date("Acme Graphics", fake.reader()).value, std::nullopt);
     EXPECT_EQ(fake.reads.size(), max_display_class_subkeys);
     EXPECT_EQ(fake.reads.back(), display_class_subkey(31) + ":DriverDesc");
 }

@@ -34,7 +34,7 @@ constexpr auto CloseApp = HandOffAction::CloseApp;
 std::string describe(const UiPhase& p)
 {
     return "state " + std::to_string(static_cast<int>(p.state)) + " nf " + std::to_string(p.nothing_found) + " s " +
-           std::to_string(p.seconds) + " copied " + std::to_string(p.copied);
+           std::to_string(p.seconds) + " copied " + std::to_string(p.copied) + " waits " + std::to_string(p.waits_for_user);
 }
 
 }  // namespace
@@ -417,4 +417,144 @@ TEST(RowValueText, EveryRowPresentAndAbsent)
     // A row number that does not exist reads as not found.
     EXPECT_EQ(row_value_text(full, static_cast<RowKind>(6)).text, not_found);
     EXPECT_FALSE(row_value_text(full, static_cast<RowKind>(6)).found);
+}
+
+TEST(RowAnnouncement, LabelAndValueTogether)
+{
+    ScanReport report;
+    report.graphics_name = "NVIDIA GeForce RTX 4070";
+    report.display_size = DisplaySize{1920, 1080};
+    report.refresh_hz = 144;
+    report.settings = full_settings();
+    const std::pair<RowKind, std::string> cases[] = {
+        {RowKind::Processor, "Processor: not found"},
+        {RowKind::GraphicsCard, "Graphics card: NVIDIA GeForce RTX 4070"},
+        {RowKind::Memory, "Memory: not found"},
+        {RowKind::Display, "Display: 1920" + times + "1080 @ 144 Hz"},
+        {RowKind::Storage, "Storage: not found"},
+        {RowKind::WindowsSettings, "Windows settings: 15 checked"},
+    };
+    for (const auto& [row, text] : cases) EXPECT_EQ(row_announcement(report, row), text);
+    // A row number that does not exist has nothing to say (and reads no label past the table).
+    EXPECT_EQ(row_announcement(report, static_cast<RowKind>(6)), "");
+    EXPECT_EQ(row_announcement(report, static_cast<RowKind>(255)), "");
+}
+
+// ---- Waiting for the user: a screen reader is running ----------------------
+
+TEST(WaitingForUser, TheCountingPhasesLoseTheirCountOthersStay)
+{
+    struct Case {
+        UiPhase phase;
+        std::string header, message;
+        HandOffAction primary_action, secondary_action;
+    };
+    const Case cases[] = {
+        {waiting_for_user(open_countdown_phase(false, 3)), "Scan complete",
+         "Choose Open now to see Quellix in your browser.", OpenLink, CancelOpen},
+        {waiting_for_user(open_countdown_phase(true, 1)), "No hardware found",
+         "Choose Open now to see Quellix in your browser.", OpenLink, CancelOpen},
+        {waiting_for_user(not_opened_phase(true, 10)), "No hardware found",
+         "Not opened. Choose Open now to see Quellix.", OpenLink, CloseApp},
+        {waiting_for_user(opened_phase(false, 3)), "Scan complete",
+         "Opened " + host() + dash + "your rig is ready.", CloseApp, None},
+        {waiting_for_user(opened_phase(true, 2)), "No hardware found",
+         "Opened " + host() + dash + "pick your parts there.", CloseApp, None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        EXPECT_TRUE(c.phase.waits_for_user);
+        EXPECT_EQ(c.phase.seconds, 0u);
+        const PhaseView view = phase_view(c.phase);
+        EXPECT_EQ(view.header, c.header);
+        EXPECT_EQ(view.message, c.message);
+        EXPECT_EQ(view.primary_action, c.primary_action);
+        EXPECT_EQ(view.secondary_action, c.secondary_action);
+        EXPECT_FALSE(view.link_box_shown);
+        // No count: no timer, and a tick, with or without a screen reader, shows it again.
+        EXPECT_FALSE(timer_runs_in(c.phase));
+        for (bool screen_reader : {false, true}) {
+            const TickDecision tick = on_tick(c.phase, screen_reader);
+            EXPECT_EQ(tick.step, TickStep::Apply);
+            EXPECT_EQ(tick.phase, c.phase) << describe(tick.phase);
+        }
+        EXPECT_EQ(waiting_for_user(c.phase), c.phase);
+        EXPECT_EQ(escape_action(c.phase), c.secondary_action == None ? c.primary_action : c.secondary_action);
+    }
+    for (const UiPhase& other : {scanning_phase(), open_failed_phase(false), open_failed_phase(true)}) {
+        EXPECT_EQ(waiting_for_user(other), other) << describe(other);
+        EXPECT_FALSE(waiting_for_user(other).waits_for_user);
+    }
+}
+
+TEST(WaitingForUser, AScreenReaderStopsEveryCountAtTheNextTickOrSettingChange)
+{
+    const UiPhase counting[] = {open_countdown_phase(false, 3), open_countdown_phase(true, 1),
+                                open_countdown_phase(false, 0), not_opened_phase(true, 10),
+                                not_opened_phase(false, 1),     opened_phase(false, 3),
+                                opened_phase(true, 1)};
+    for (const UiPhase& phase : counting) {
+        SCOPED_TRACE(describe(phase));
+        // Even the last count neither opens nor closes: the window waits.
+        const TickDecision tick = on_tick(phase, true);
+        EXPECT_EQ(tick.step, TickStep::Apply);
+        EXPECT_EQ(tick.phase, waiting_for_user(phase));
+        EXPECT_EQ(tick.phase.state, phase.state);
+        EXPECT_EQ(tick.phase.nothing_found, phase.nothing_found);
+        EXPECT_EQ(phase_after_screen_reader_change(phase, true), waiting_for_user(phase));
+        // Switched off: the count runs on as before.
+        EXPECT_EQ(phase_after_screen_reader_change(phase, false), phase);
+    }
+    // A window that waits goes on waiting when the screen reader stops.
+    const UiPhase waiting = waiting_for_user(not_opened_phase(false, 10));
+    EXPECT_EQ(phase_after_screen_reader_change(waiting, false), waiting);
+    for (const UiPhase& other : {scanning_phase(), open_failed_phase(false)}) {
+        EXPECT_EQ(phase_after_screen_reader_change(other, true), other);
+        EXPECT_EQ(on_tick(other, true).phase, other);
+    }
+}
+
+TEST(WaitingForUser, TheNextPhaseWaitsWhileAScreenReaderRunsOrOnceTheWindowHasWaited)
+{
+    const UiPhase counting = open_countdown_phase(false, 2);
+    const UiPhase waiting = waiting_for_user(counting);
+    EXPECT_FALSE(next_phase_waits(counting, false));
+    EXPECT_TRUE(next_phase_waits(counting, true));
+    EXPECT_TRUE(next_phase_waits(waiting, false));
+    EXPECT_TRUE(next_phase_waits(waiting, true));
+    EXPECT_TRUE(next_phase_waits(scanning_phase(), true));
+    EXPECT_FALSE(next_phase_waits(open_failed_phase(true), false));
+
+    ScanReport found;
+    found.memory_gb = 16;
+    EXPECT_EQ(phase_after_scan(found, true), waiting_for_user(open_countdown_phase(false, 3)));
+    EXPECT_EQ(phase_after_scan({}, true), waiting_for_user(open_countdown_phase(true, 3)));
+    EXPECT_EQ(phase_after_scan(found, false), open_countdown_phase(false, 3));
+
+    EXPECT_EQ(phase_after_cancel(waiting, true), waiting_for_user(not_opened_phase(false, 10)));
+    EXPECT_EQ(phase_after_cancel(counting, false), not_opened_phase(false, 10));
+    EXPECT_EQ(phase_after_cancel(waiting_for_user(opened_phase(true, 3)), true),
+              waiting_for_user(opened_phase(true, 3)));
+
+    EXPECT_EQ(phase_after_open(33, true, true), waiting_for_user(opened_phase(true, 3)));
+    EXPECT_EQ(phase_after_open(33, false, false), opened_phase(false, 3));
+    // The fallback has no count either way.
+    EXPECT_EQ(phase_after_open(32, false, true), open_failed_phase(false));
+}
+
+// A whole run with a screen reader: the window never acts on its own; only the user's choices move it.
+TEST(WaitingForUser, ARunWithAScreenReaderMovesOnlyByTheUsersChoices)
+{
+    ScanReport report;
+    report.processor_name = "Acme";
+    UiPhase phase = phase_after_scan(report, next_phase_waits(scanning_phase(), true));
+    for (int tick = 0; tick < 100; ++tick) ASSERT_EQ(on_tick(phase, true).phase, phase);
+    EXPECT_EQ(phase_view(phase).message, "Choose Open now to see Quellix in your browser.");
+    ASSERT_EQ(button_action(phase, control_id::primary), OpenLink);
+
+    // Open now, and the browser starts; the screen reader has been switched off meanwhile.
+    phase = phase_after_open(33, open_link_short_form(phase), next_phase_waits(phase, false));
+    EXPECT_EQ(phase, waiting_for_user(opened_phase(false, 3)));
+    for (int tick = 0; tick < 100; ++tick) ASSERT_EQ(on_tick(phase, false).step, TickStep::Apply);
+    EXPECT_EQ(escape_action(phase), CloseApp);
 }

@@ -6,26 +6,26 @@ using namespace qd::checks;
 
 TEST(RowMessage, KindFollowsThePayload)
 {
-    EXPECT_EQ(row_kind(processor_row(std::nullopt)), RowKind::Processor);
-    EXPECT_EQ(row_kind(graphics_row(std::nullopt)), RowKind::GraphicsCard);
-    EXPECT_EQ(row_kind(memory_row(std::nullopt)), RowKind::Memory);
-    EXPECT_EQ(row_kind(display_row(std::nullopt, std::nullopt)), RowKind::Display);
-    EXPECT_EQ(row_kind(storage_row(std::nullopt)), RowKind::Storage);
-    EXPECT_EQ(row_kind(settings_row({})), RowKind::WindowsSettings);
+    EXPECT_EQ(row_kind({ProcessorRow{}}), RowKind::Processor);
+    EXPECT_EQ(row_kind({GraphicsRow{}}), RowKind::GraphicsCard);
+    EXPECT_EQ(row_kind({MemoryRow{}}), RowKind::Memory);
+    EXPECT_EQ(row_kind({DisplayRow{}}), RowKind::Display);
+    EXPECT_EQ(row_kind({StorageRow{}}), RowKind::Storage);
+    EXPECT_EQ(row_kind({SettingsRow{}}), RowKind::WindowsSettings);
 }
 
 TEST(RowMessage, TakeRowMovesFindingsIntoTheirFields)
 {
     ScanReport report;
-    take_row(report, processor_row("Acme CPU"));
-    take_row(report, graphics_row("Acme GPU"));
-    take_row(report, memory_row(16u));
-    take_row(report, display_row(DisplaySize{1920, 1080}, 144u));
-    take_row(report, storage_row("nvme"));
+    take_row(report, {ProcessorRow{"Acme CPU"}});
+    take_row(report, {GraphicsRow{"Acme GPU"}});
+    take_row(report, {MemoryRow{16u}});
+    take_row(report, {DisplayRow{DisplaySize{1920, 1080}, 144u}});
+    take_row(report, {StorageRow{"nvme"}});
     SettingsSnapshot s;
     s.game_mode = TriState::On;
     s.gpu_driver_date = "20240614";
-    take_row(report, settings_row(s));
+    take_row(report, {SettingsRow{s}});
 
     EXPECT_EQ(report.processor_name, "Acme CPU");
     EXPECT_EQ(report.graphics_name, "Acme GPU");
@@ -37,8 +37,8 @@ TEST(RowMessage, TakeRowMovesFindingsIntoTheirFields)
     EXPECT_EQ(report.settings.gpu_driver_date, "20240614");
 
     // A later row replaces the fields of its own row only, absent findings included.
-    take_row(report, display_row(DisplaySize{2560, 1440}, std::nullopt));
-    take_row(report, processor_row(std::nullopt));
+    take_row(report, {DisplayRow{DisplaySize{2560, 1440}, std::nullopt}});
+    take_row(report, {ProcessorRow{}});
     EXPECT_EQ(report.display_size, (DisplaySize{2560, 1440}));
     EXPECT_FALSE(report.refresh_hz);
     EXPECT_FALSE(report.processor_name);

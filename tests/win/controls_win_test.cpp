@@ -63,10 +63,15 @@ TEST_F(MainWindowTest, ControlsAreCreatedWithTheirTextsAndRoles)
     }
     EXPECT_EQ(role_of(item(control_id::primary)), 0);
     EXPECT_EQ(role_of(item(control_id::message)), 0);
-    // Eighteen children, no more.
+    // Nineteen children, no more: the eighteen shown and the announcer, last.
     int children = 0;
-    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) ++children;
-    EXPECT_EQ(children, 18);
+    HWND last = nullptr;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        ++children;
+        last = child;
+    }
+    EXPECT_EQ(children, 19);
+    EXPECT_EQ(last, item(control_id::announcer));
 }
 
 TEST_F(MainWindowTest, TheMessageStandsJustBeforeTheLinkBoxAndTabKeepsItsOrder)

@@ -29,8 +29,8 @@ TEST_F(MainWindowTest, OpenLinkStoresTheLinkItOpensWithTheFormThePhaseAsks)
         {open_countdown_phase(true, 1), 32, true, open_failed_phase(false)},
         {open_failed_phase(true), 42, false, opened_phase(false, 3)},
     };
-    send_row(processor_row("Acme CPU"));
-    send_row(memory_row(8));
+    send_row(RowMessage{ProcessorRow{"Acme CPU"}});
+    send_row(RowMessage{MemoryRow{8}});
     ScanReport report;
     report.processor_name = "Acme CPU";
     report.memory_gb = 8;
@@ -58,7 +58,7 @@ HWND shell_test_window = nullptr;
 void row_during_shell_call()
 {
     // Something the shell sends back while it runs: the state must be free.
-    SendMessageW(shell_test_window, wm_scan_row, 0, reinterpret_cast<LPARAM>(new RowMessage(memory_row(64))));
+    SendMessageW(shell_test_window, wm_scan_row, 0, reinterpret_cast<LPARAM>(new RowMessage{MemoryRow{64}}));
     // "Open now" pressed again while the first opening is still in the shell.
     SendMessageW(shell_test_window, WM_COMMAND, MAKEWPARAM(control_id::primary, BN_CLICKED), 0);
 }
@@ -171,4 +171,32 @@ TEST_F(MainWindowTest, CopyLinkPutsExactlyTheLinkOnTheClipboardAndRetriesAfterAF
 
     click(control_id::primary);  // copies again and stays
     EXPECT_EQ(phase(), open_failed_phase(true));
+}
+
+namespace {
+// The formats on the clipboard in the order the system lists them: the ones
+// put there first, then those it makes from them (text in other encodings, the locale).
+std::vector<UINT> clipboard_formats()
+{
+    std::vector<UINT> formats;
+    if (!OpenClipboard(nullptr)) return formats;
+    for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) formats.push_back(f);
+    CloseClipboard();
+    return formats;
+}
+}  // namespace
+
+TEST_F(MainWindowTest, CopyLinkPutsTheLinkAsUnicodeText)
+{
+    // The system converts between its text formats when asked, so reading the
+    // text back cannot tell them apart: the format put there is the first listed.
+    set_link("https://example.test/detect?src=app");
+    set_phase(open_failed_phase(false));
+    click(control_id::primary);
+    ASSERT_EQ(phase(), open_failed_phase(true));
+    const std::vector<UINT> formats = clipboard_formats();
+    ASSERT_FALSE(formats.empty());
+    EXPECT_EQ(formats[0], static_cast<UINT>(CF_UNICODETEXT));
+    for (std::size_t i = 1; i < formats.size(); ++i)  // anything else is made by the system from it
+        EXPECT_TRUE(formats[i] == CF_TEXT || formats[i] == CF_OEMTEXT || formats[i] == CF_LOCALE) << formats[i];
 }

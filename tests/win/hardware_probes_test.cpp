@@ -125,28 +125,28 @@ std::vector<DriveInfo> drives_read_with_platform_structures()
 
 TEST_F(ProcessorNameTest, ReadsTheFirstProcessorsName)
 {
-    EXPECT_EQ(probe_processor(), processor_name_from(from_wide(original->c_str(), original->size())));
-    EXPECT_TRUE(probe_processor());
+    EXPECT_EQ(probe_processor().value, processor_name_from(from_wide(original->c_str(), original->size())));
+    EXPECT_TRUE(probe_processor().value);
 }
 
 TEST_F(ProcessorNameTest, CleansUpWhatIsStored)
 {
     set_name(L"  Acme   CPU  ");
-    EXPECT_EQ(probe_processor(), "Acme CPU");
+    EXPECT_EQ(probe_processor().value, "Acme CPU");
     set_name(L"\tAcme\u00a0Core\u2003i9 ");
-    EXPECT_EQ(probe_processor(), "Acme Core i9");
+    EXPECT_EQ(probe_processor().value, "Acme Core i9");
     set_name(L"   ");
-    EXPECT_EQ(probe_processor(), std::nullopt);
+    EXPECT_EQ(probe_processor().value, std::nullopt);
     set_name(L"");
-    EXPECT_EQ(probe_processor(), std::nullopt);
+    EXPECT_EQ(probe_processor().value, std::nullopt);
 }
 
 TEST_F(ProcessorNameTest, NamesOf256UnitsOrMoreDoNotFit)
 {
     set_name(std::wstring(255, L'x'));
-    EXPECT_EQ(probe_processor(), std::string(255, 'x'));
+    EXPECT_EQ(probe_processor().value, std::string(255, 'x'));
     set_name(std::wstring(256, L'x'));
-    EXPECT_EQ(probe_processor(), std::nullopt);
+    EXPECT_EQ(probe_processor().value, std::nullopt);
 }
 
 TEST(MemoryProbe, SizeIsTheNearestWholeGib)
@@ -155,7 +155,7 @@ TEST(MemoryProbe, SizeIsTheNearestWholeGib)
     ASSERT_TRUE(GetPhysicallyInstalledSystemMemory(&kib));
     const ULONGLONG expected = (kib + 512 * 1024) / (1024 * 1024);
     ASSERT_GE(expected, 1u);
-    EXPECT_EQ(probe_memory_size(), static_cast<std::uint32_t>(expected));
+    EXPECT_EQ(probe_memory_size().value, static_cast<std::uint32_t>(expected));
 
     // The fallback's figure rounds to within a GiB of the installed one.
     MEMORYSTATUSEX status = {};
@@ -174,7 +174,7 @@ TEST(MemoryProbe, SpeedsComeFromTheFirmwareTable)
     std::vector<std::uint8_t> raw(size);
     ASSERT_EQ(GetSystemFirmwareTable(smbios_provider, 0, raw.data(), size), size);
     const MemorySpeeds expected = memory_speeds_from_smbios(raw, size);
-    const MemorySpeeds got = probe_memory_speeds();
+    const MemorySpeeds got = probe_memory_speeds().value.value_or(MemorySpeeds{});
     EXPECT_EQ(got.rated, expected.rated);
     EXPECT_EQ(got.configured, expected.configured);
 }
@@ -183,7 +183,7 @@ TEST(GraphicsProbe, NamesTheAdapterDxgiReports)
 {
     const std::vector<AdapterInfo> adapters = dxgi_adapters();
     ASSERT_FALSE(adapters.empty());
-    const std::optional<std::string> name = probe_graphics();
+    const std::optional<std::string> name = probe_graphics().value;
     EXPECT_EQ(name, select_graphics_name(adapters));
     // Wine offers one hardware adapter; it is the one reported.
     ASSERT_TRUE(name);
@@ -193,9 +193,9 @@ TEST(GraphicsProbe, NamesTheAdapterDxgiReports)
 
 TEST_F(DriverDateTest, FindsTheEntryWhoseDescriptionNamesTheAdapter)
 {
-    const std::optional<std::string> name = probe_graphics();
+    const std::optional<std::string> name = probe_graphics().value;
     ASSERT_TRUE(name);
-    ASSERT_EQ(probe_driver_date(name), std::nullopt) << "no entry of Wine's own names " << *name;
+    ASSERT_EQ(probe_driver_date(name).value, std::nullopt) << "no entry of Wine's own names " << *name;
 
     // Same name with ASCII letters in the other case and extra blanks.
     std::wstring variant = L"  ";
@@ -208,15 +208,15 @@ TEST_F(DriverDateTest, FindsTheEntryWhoseDescriptionNamesTheAdapter)
     const unsigned decoy = add_entry(L"Acme Decoy Adapter", L"1-2-2003");
     const unsigned match = add_entry(variant, L"6-14-2024");
     ASSERT_LT(decoy, match);
-    EXPECT_EQ(probe_driver_date(name), "20240614");
+    EXPECT_EQ(probe_driver_date(name).value, "20240614");
 
     // A later entry with a good date does not rescue a malformed one.
     add_entry(to_wide(*name), L"1-1-2025");
     for (const wchar_t* malformed : {L"2024-06-14", L"6-14", L"13-1-2024", L"2-30-2024", L""}) {
         write_registry_text(HKEY_LOCAL_MACHINE, to_wide(display_class_subkey(match)), L"DriverDate", malformed);
-        EXPECT_EQ(probe_driver_date(name), std::nullopt) << from_wide(malformed, 64);
+        EXPECT_EQ(probe_driver_date(name).value, std::nullopt) << from_wide(malformed, 64);
     }
-    EXPECT_EQ(probe_driver_date(std::nullopt), std::nullopt);
+    EXPECT_EQ(probe_driver_date(std::nullopt).value, std::nullopt);
 }
 
 TEST(DisplayProbe, ReportsTheScreen)
@@ -245,7 +245,7 @@ TEST(StorageProbe, ClassifiesWhatTheDrivesAnswer)
 {
     const std::vector<DriveInfo> drives = drives_read_with_platform_structures();
     EXPECT_FALSE(drives.empty()) << "Wine's PhysicalDrive0 answers the device query";
-    EXPECT_EQ(probe_storage(), classify_storage(drives));
+    EXPECT_EQ(probe_storage().value, classify_storage(drives));
 }
 
 TEST(StorageProbe, QueryBytesMatchThePlatformStructure)

@@ -24,21 +24,27 @@ TEST(Pacing, WithoutHighResolutionTimersSleepsInWholeMilliseconds)
         {180'000'000, 2'500'000, {180, 1, 1, 1}},
         {0, 0, {0}},
     };
-    for (const auto& c : cases) {
+    struct FakeClock {
         std::int64_t clock = 5'000'000'000;
+        std::int64_t sleep_short_by_ns;
         std::vector<DWORD> sleeps;
+    };
+    for (const auto& c : cases) {
+        FakeClock fake{.sleep_short_by_ns = c.sleep_short_by_ns, .sleeps = {}};
         PacingApi api;
-        api.create_timer = [] {
+        api.context = &fake;
+        api.create_timer = [](void*) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return HANDLE{nullptr};
         };
-        api.sleep = [&](DWORD ms) {
-            sleeps.push_back(ms);
-            clock += std::int64_t{ms} * 1'000'000 - (sleeps.size() == 1 ? c.sleep_short_by_ns : 0);
+        api.sleep = [](void* context, DWORD ms) {
+            FakeClock& f = *static_cast<FakeClock*>(context);
+            f.sleeps.push_back(ms);
+            f.clock += std::int64_t{ms} * 1'000'000 - (f.sleeps.size() == 1 ? f.sleep_short_by_ns : 0);
         };
-        api.now = [&] { return clock; };
+        api.now = [](void* context) { return static_cast<FakeClock*>(context)->clock; };
         pace_sleep(c.ns, api);
-        EXPECT_EQ(sleeps, c.sleeps) << c.ns << " ns";
+        EXPECT_EQ(fake.sleeps, c.sleeps) << c.ns << " ns";
     }
 }
 
@@ -46,7 +52,8 @@ TEST(Pacing, HighResolutionTimerWaitsWithoutSleep)
 {
     int sleeps = 0;
     PacingApi api;
-    api.sleep = [&](DWORD) { ++sleeps; };
+    api.context = &sleeps;
+    api.sleep = [](void* context, DWORD) { ++*static_cast<int*>(context); };
     pace_sleep(20'000'000, api);
     EXPECT_EQ(sleeps, 0);
 }

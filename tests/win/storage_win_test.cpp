@@ -16,15 +16,22 @@ namespace {
 // Drive calls answered from a record. Each opened drive is a real event
 // handle, so that the reader's closing can be checked.
 struct FakeDrives {
-    explicit FakeDrives(const MachineRecord& record) : replay(qd::kit::replay_api(record).storage) {}
+    explicit FakeDrives(const MachineRecord& record) : replay(qd::kit::replay_api(record)) {}
 
     StorageApi api()
     {
-        StorageApi api = replay;
-        api.open_drive = [this](const wchar_t* path) -> HANDLE {
-            const HANDLE h = replay.open_drive(path);
-            if (h != INVALID_HANDLE_VALUE) handed_out.push_back(h);
+        StorageApi api = replay.storage;
+        api.context = this;
+        api.open_drive = [](void* context, const wchar_t* path) -> HANDLE {
+            FakeDrives& self = *static_cast<FakeDrives*>(context);
+            const HANDLE h = self.replay.storage.open_drive(self.replay.storage.context, path);
+            if (h != INVALID_HANDLE_VALUE) self.handed_out.push_back(h);
             return h;
+        };
+        api.control = [](void* context, HANDLE h, DWORD code, void* in, DWORD in_size, void* out, DWORD out_size,
+                         DWORD* returned) {
+            const StorageApi& replayed = static_cast<FakeDrives*>(context)->replay.storage;
+            return replayed.control(replayed.context, h, code, in, in_size, out, out_size, returned);
         };
         return api;
     }
@@ -37,7 +44,7 @@ struct FakeDrives {
         return true;
     }
 
-    StorageApi replay;
+    qd::kit::MachineApi replay;  // keeps the replay's drive handles alive
     std::vector<HANDLE> handed_out;
 };
 
@@ -49,7 +56,7 @@ TEST(StorageReader, EachMachine)
     for (const Machine& m : machines()) {
         SCOPED_TRACE(m.file + ": " + m.what());
         FakeDrives drives(m.record);
-        EXPECT_EQ(shown(probe_storage(drives.api())), expected(m, "storage"));
+        EXPECT_EQ(shown(probe_storage(drives.api()).value), expected(m, "storage"));
         EXPECT_TRUE(drives.all_closed());
     }
 }
@@ -65,12 +72,12 @@ TEST(StorageReader, SeekPenaltyRepliesOfEverySize)
             FakeDrives drives(m);
             const std::optional<std::string_view> expected =
                 bytes <= 8 ? std::nullopt : std::optional<std::string_view>(penalty == 0 ? "ssd" : "hdd");
-            EXPECT_EQ(probe_storage(drives.api()), expected) << "penalty " << penalty << ", " << bytes << " bytes";
+            EXPECT_EQ(probe_storage(drives.api()).value, expected) << "penalty " << penalty << ", " << bytes << " bytes";
         }
     }
     const MachineRecord refused = record_from("quellix-record 1\ndrive 0 bus=11 seek-error=1\n");
     FakeDrives drives(refused);
-    EXPECT_EQ(probe_storage(drives.api()), std::nullopt);
+    EXPECT_EQ(probe_storage(drives.api()).value, std::nullopt);
 }
 
 TEST(StorageReader, DrivesThatDoNotAnswerAreSkipped)
@@ -83,10 +90,10 @@ TEST(StorageReader, DrivesThatDoNotAnswerAreSkipped)
                                         "drive 15 bus=17 seek-error=1\n"
                                         "drive 16 bus=11 penalty=0\n");
     FakeDrives drives(m);
-    EXPECT_EQ(probe_storage(drives.api()), "nvme");
+    EXPECT_EQ(probe_storage(drives.api()).value, "nvme");
     EXPECT_TRUE(drives.all_closed());
     EXPECT_EQ(drives.handed_out.size(), 2u);
     const MachineRecord beyond = record_from("quellix-record 1\ndrive 16 bus=17 penalty=0\n");
     FakeDrives none(beyond);
-    EXPECT_EQ(probe_storage(none.api()), std::nullopt);
+    EXPECT_EQ(probe_storage(none.api()).value, std::nullopt);
 }

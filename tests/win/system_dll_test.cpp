@@ -69,3 +69,14 @@ TEST(SystemDll, AMissingDllOrFunctionIsNull)
     EXPECT_EQ(system_function<Fn>(L"quellix-no-such-library.dll", "Anything"), nullptr);
     EXPECT_EQ(system_function<Fn>(L"dxgi.dll", "NoSuchFunctionInDxgi"), nullptr);
 }
+
+TEST(SystemDll, ADllThatIsOnlyBesideTheExeIsNotLoaded)
+{
+    // The file is there: the exe's folder is searched by a plain load.
+    const HMODULE beside = LoadLibraryW(L"qd-beside-exe.dll");
+    ASSERT_NE(beside, nullptr) << "qd-beside-exe.dll is missing beside the test exe";
+    FreeLibrary(beside);
+    using Fn = int (*)();
+    EXPECT_EQ(load_system_dll(L"qd-beside-exe.dll"), nullptr);
+    EXPECT_EQ(system_function<Fn>(L"qd-beside-exe.dll", "beside_the_exe"), nullptr);
+}

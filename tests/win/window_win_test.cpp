@@ -44,15 +44,15 @@ TEST_F(MainWindowTest, RowMessagesSetTheValueTextAndRole)
     two.game_mode = TriState::Off;
     two.os_build = 22631;
     const Case cases[] = {
-        {processor_row("Acme(R) Core 8-Core"), control_id::first_value + 0, "Acme(R) Core 8-Core", 4},
-        {graphics_row(std::nullopt), control_id::first_value + 1, "not found", 5},
-        {memory_row(16), control_id::first_value + 2, "16 GB", 4},
-        {display_row(DisplaySize{1920, 1080}, 144), control_id::first_value + 3, u8(u8"1920 \u00D7 1080 @ 144 Hz"), 4},
-        {storage_row("hdd"), control_id::first_value + 4, "Hard drive (HDD)", 4},
-        {settings_row(none), control_id::first_value + 5, "not found", 5},
-        {settings_row(two), control_id::first_value + 5, "2 checked",
+        {RowMessage{ProcessorRow{"Acme(R) Core 8-Core"}}, control_id::first_value + 0, "Acme(R) Core 8-Core", 4},
+        {RowMessage{GraphicsRow{}}, control_id::first_value + 1, "not found", 5},
+        {RowMessage{MemoryRow{16}}, control_id::first_value + 2, "16 GB", 4},
+        {RowMessage{DisplayRow{DisplaySize{1920, 1080}, 144}}, control_id::first_value + 3, u8(u8"1920 \u00D7 1080 @ 144 Hz"), 4},
+        {RowMessage{StorageRow{"hdd"}}, control_id::first_value + 4, "Hard drive (HDD)", 4},
+        {RowMessage{SettingsRow{none}}, control_id::first_value + 5, "not found", 5},
+        {RowMessage{SettingsRow{two}}, control_id::first_value + 5, "2 checked",
          4},  // a second message for a row replaces the first
-        {display_row(std::nullopt, std::nullopt), control_id::first_value + 3, "not found", 5},
+        {RowMessage{DisplayRow{}}, control_id::first_value + 3, "not found", 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -74,7 +74,7 @@ TEST_F(MainWindowTest, ARowMessageThatFindsTheStateInUseIsDroppedUnread)
     {
         StateGuard held;
         ASSERT_TRUE(held);
-        send_row(memory_row(32));
+        send_row(RowMessage{MemoryRow{32}});
     }
     EXPECT_EQ(text(control_id::first_value + 2), u8(u8"\u2026"));
     EXPECT_EQ(role_of(item(control_id::first_value + 2)), static_cast<LONG_PTR>(ColorRole::ValuePending));
@@ -84,7 +84,7 @@ TEST_F(MainWindowTest, ARowMessageThatFindsTheStateInUseIsDroppedUnread)
 
 TEST_F(MainWindowTest, ScanFinishedStartsTheCountdownAndTheTimerDrivesIt)
 {
-    send_row(storage_row("ssd"));  // storage and settings do not count as hardware
+    send_row(RowMessage{StorageRow{"ssd"}});  // storage and settings do not count as hardware
     const ULONGLONG began = GetTickCount64();
     SendMessageW(window, wm_scan_finished, 0, 0);
     EXPECT_EQ(phase(), open_countdown_phase(true, 3));
@@ -200,6 +200,27 @@ TEST_F(MainWindowTest, ActivationRestoresTheSavedFocusOrFallsBackToTheDefaultBut
     EXPECT_EQ(focused_id(), control_id::primary);
 }
 
+TEST_F(MainWindowTest, ActivationSavesAndRestoresTheFocusWhileAHandlerHoldsTheState)
+{
+    // The shell's error box or another program's window can take the activation
+    // while a handler holds the state: the focus is saved and restored all the same.
+    set_phase(open_countdown_phase(false, 3));
+    SetFocus(item(control_id::secondary));
+    {
+        StateGuard held;
+        ASSERT_TRUE(held);
+        SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);
+        SetFocus(item(control_id::primary));
+        SendMessageW(window, WM_ACTIVATE, WA_ACTIVE, 0);
+        EXPECT_EQ(focused_id(), control_id::secondary);
+
+        SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);  // saved while held ...
+    }
+    SetFocus(item(control_id::primary));
+    SendMessageW(window, WM_ACTIVATE, WA_ACTIVE, 0);  // ... restored after
+    EXPECT_EQ(focused_id(), control_id::secondary);
+}
+
 TEST_F(MainWindowTest, DpiChangeRemakesFontsRelaysOutAndMovesToTheSuggestedCorner)
 {
     HGDIOBJ old_body = nullptr;
@@ -224,6 +245,74 @@ TEST_F(MainWindowTest, DpiChangeRemakesFontsRelaysOutAndMovesToTheSuggestedCorne
     EXPECT_EQ(now.left, 140);  // the suggested corner
     EXPECT_EQ(now.top, 90);
     EXPECT_EQ(now.right - now.left, outer.right - outer.left);  // its own size, not the suggested one
+    EXPECT_EQ(now.bottom - now.top, outer.bottom - outer.top);
+}
+
+TEST_F(MainWindowTest, AskedForItsSizeAtAnotherDpiTheWindowGivesItsLaidOutSize)
+{
+    // The client sizes of the layout at each DPI, framed at that DPI: what the
+    // window takes after the change, so what Windows should suggest.
+    const struct {
+        UINT dpi;
+        SIZE client;
+    } cases[] = {{96, {520, 434}}, {120, {650, 538}}, {144, {780, 651}}, {192, {1040, 868}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        RECT outer = {0, 0, c.client.cx, c.client.cy};
+        AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, c.dpi);
+        SIZE size = {123, 45};  // Windows' own guess, scaled from the current size
+        EXPECT_EQ(SendMessageW(window, WM_GETDPISCALEDSIZE, c.dpi, reinterpret_cast<LPARAM>(&size)), TRUE);
+        EXPECT_EQ(size.cx, outer.right - outer.left);
+        EXPECT_EQ(size.cy, outer.bottom - outer.top);
+    }
+    // With the link box shown the window is taller by its band.
+    set_phase(open_failed_phase(false));
+    RECT outer = {0, 0, 780, 720};
+    AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, 144);
+    SIZE size = {};
+    SendMessageW(window, WM_GETDPISCALEDSIZE, 144, reinterpret_cast<LPARAM>(&size));
+    EXPECT_EQ(size.cy, outer.bottom - outer.top);
+}
+
+namespace {
+
+// The window's moves and resizes as it receives them, through a procedure put in front of its own.
+std::vector<WINDOWPOS>* window_moves = nullptr;
+WNDPROC window_own_proc = nullptr;
+LRESULT CALLBACK recording_moves(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_WINDOWPOSCHANGED && window_moves != nullptr) {
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
+        if ((pos->flags & SWP_NOMOVE) == 0 || (pos->flags & SWP_NOSIZE) == 0) window_moves->push_back(*pos);
+    }
+    return CallWindowProcW(window_own_proc, hwnd, message, wparam, lparam);
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, ADpiChangeMovesAndSizesTheWindowInOneStep)
+{
+    std::vector<WINDOWPOS> moves;
+    window_moves = &moves;
+    window_own_proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recording_moves)));
+    RECT suggested = {300, 200, 1000, 950};  // another size than the window's own
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window_own_proc));
+    window_moves = nullptr;
+
+    RECT outer = {0, 0, 780, 651};
+    AdjustWindowRectExForDpi(&outer, main_window_style, FALSE, 0, 144);
+    ASSERT_EQ(moves.size(), 1u) << "moved and sized in separate steps";
+    EXPECT_EQ(moves[0].x, 300);
+    EXPECT_EQ(moves[0].y, 200);
+    EXPECT_EQ(moves[0].cx, outer.right - outer.left);
+    EXPECT_EQ(moves[0].cy, outer.bottom - outer.top);
+    RECT now = {};
+    GetWindowRect(window, &now);
+    EXPECT_EQ(now.left, 300);
+    EXPECT_EQ(now.top, 200);
+    EXPECT_EQ(now.right - now.left, outer.right - outer.left);
     EXPECT_EQ(now.bottom - now.top, outer.bottom - outer.top);
 }
 
