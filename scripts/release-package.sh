@@ -23,30 +23,42 @@ rm -f "$dist/$name" "$dist/$kit" "$dist/SHA256SUMS"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
+# sign IN OUT: IN signed into OUT, and the new signature checked against
+# QD_SIGN_CAFILE, or else against every certificate in the PKCS#12 file.
+sign() {
+  local sign_cmd=(osslsigncode sign -pkcs12 "$QD_SIGN_PFX" -readpass "$tmp/password" -h sha256 -n "Quellix Detect")
+  [ -n "${QD_SIGN_TIMESTAMP:-}" ] && sign_cmd+=(-ts "$QD_SIGN_TIMESTAMP")
+  if ! "${sign_cmd[@]}" -in "$1" -out "$2" >"$tmp/log" 2>&1; then
+    cat "$tmp/log" >&2
+    echo "release: signing $(basename "$1") failed" >&2
+    exit 1
+  fi
+  if ! osslsigncode verify -in "$2" -CAfile "$cafile" >"$tmp/log" 2>&1; then
+    cat "$tmp/log" >&2
+    echo "release: the signed $(basename "$1") does not verify against $cafile" >&2
+    exit 1
+  fi
+}
+
 if [ -n "${QD_SIGN_PFX:-}" ]; then
   [ -f "$QD_SIGN_PFX" ] || { echo "release: QD_SIGN_PFX: no such file: $QD_SIGN_PFX" >&2; exit 1; }
   # The password goes through a file readable only by us, not the command line.
   (umask 077; printf '%s' "${QD_SIGN_PASSWORD:-}" > "$tmp/password")
-  sign=(osslsigncode sign -pkcs12 "$QD_SIGN_PFX" -readpass "$tmp/password" -h sha256 -n "Quellix Detect")
-  [ -n "${QD_SIGN_TIMESTAMP:-}" ] && sign+=(-ts "$QD_SIGN_TIMESTAMP")
-  if ! "${sign[@]}" -in "$exe" -out "$tmp/$name" >"$tmp/log" 2>&1; then
-    cat "$tmp/log" >&2
-    echo "release: signing failed" >&2
-    exit 1
-  fi
-  # Check the new signature before publishing it: against QD_SIGN_CAFILE, or
-  # else against every certificate in the PKCS#12 file.
   pfx_certificates() {  # OUT [OPTION]: older PKCS#12 files need -legacy
     openssl pkcs12 -in "$QD_SIGN_PFX" -passin "file:$tmp/password" -nokeys -out "$@" 2>/dev/null ||
       openssl pkcs12 -legacy -in "$QD_SIGN_PFX" -passin "file:$tmp/password" -nokeys -out "$@"
   }
-  pfx_certificates "$tmp/signer.pem" -clcerts
+  if ! pfx_certificates "$tmp/signer.pem" -clcerts; then
+    echo "release: cannot read $QD_SIGN_PFX (wrong password?)" >&2
+    exit 1
+  fi
   cafile=${QD_SIGN_CAFILE:-$tmp/certificates.pem}
   [ -n "${QD_SIGN_CAFILE:-}" ] || pfx_certificates "$cafile"
-  if ! osslsigncode verify -in "$tmp/$name" -CAfile "$cafile" >"$tmp/log" 2>&1; then
-    cat "$tmp/log" >&2
-    echo "release: the signed exe does not verify against $cafile" >&2
-    exit 1
+  sign "$exe" "$tmp/$name"
+  # The field kit's exe is signed the same way, before it goes into the zip.
+  if [ -n "$report_exe" ]; then
+    sign "$report_exe" "$tmp/quellix-report.exe"
+    report_exe=$tmp/quellix-report.exe
   fi
   mv "$tmp/$name" "$dist/$name"
   signer=$(openssl x509 -in "$tmp/signer.pem" -noout -subject -nameopt oneline | sed 's/^subject= *//')
@@ -74,7 +86,7 @@ with zipfile.ZipFile(out, 'w') as z:
         z.writestr(info, data, compresslevel=9)
 PY
   published+=("$kit")
-  echo "release: $dist/$kit, $(stat -c %s "$dist/$kit") bytes (quellix-report.exe unsigned)"
+  echo "release: $dist/$kit, $(stat -c %s "$dist/$kit") bytes, quellix-report.exe $([ -n "${QD_SIGN_PFX:-}" ] && echo signed || echo unsigned)"
 fi
 
 (cd "$dist" && sha256sum "${published[@]}" > SHA256SUMS)

@@ -4,10 +4,12 @@
 # certificate and not against another, SHA256SUMS is that of the signed file,
 # removing the signature gives back the built exe byte for byte, a wrong
 # password publishes nothing, and the signed exe runs under Wine to the end.
+# The field kit's exe (quellix-report.exe beside EXE) is signed in its zip too.
 #   signed.sh EXE VERSION       (QD_WIN, QD_WORK as for the Wine tests)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 exe=$1 version=$2
+report_exe=$(dirname "$exe")/quellix-report.exe
 : "${QD_WORK:?}" "${QD_WIN:?}"
 name=quellix-detect-$version-x64.exe
 
@@ -30,7 +32,7 @@ certificate other "/CN=Someone else"
 
 export QD_SIGN_PFX=$work/ours.pfx QD_SIGN_PASSWORD="test password ours"
 unset QD_SIGN_CAFILE QD_SIGN_TIMESTAMP
-"$here/../../scripts/release-package.sh" "$exe" "$version" dist > package.log 2>&1
+"$here/../../scripts/release-package.sh" "$exe" "$version" dist "$report_exe" > package.log 2>&1
 check "release-package.sh signs (exit $?)" [ $? -eq 0 ]
 cat package.log
 signed=dist/$name
@@ -45,9 +47,16 @@ check "the signed file is not the unsigned one" bash -c '! cmp -s "$1" "$2"' _ "
 osslsigncode remove-signature -in "$signed" -out stripped.exe >/dev/null 2>&1
 check "without its signature it is the built exe byte for byte" cmp -s stripped.exe "$exe"
 
-QD_SIGN_PASSWORD="wrong" "$here/../../scripts/release-package.sh" "$exe" "$version" bad > bad.log 2>&1
+# The field kit: its exe in the zip is signed by the same certificate, and is the built one underneath.
+python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read("quellix-report.exe"))' \
+  "dist/quellix-detect-$version-fieldkit.zip" > kit.exe
+check "the field kit's exe verifies against the certificate" osslsigncode verify -in kit.exe -CAfile ours.pem
+osslsigncode remove-signature -in kit.exe -out kit-stripped.exe >/dev/null 2>&1
+check "without its signature it is the built quellix-report.exe" cmp -s kit-stripped.exe "$report_exe"
+
+QD_SIGN_PASSWORD="wrong" "$here/../../scripts/release-package.sh" "$exe" "$version" bad "$report_exe" > bad.log 2>&1
 check "a wrong password fails (exit $?)" [ $? -ne 0 ]
-check "and publishes neither exe nor checksum" bash -c '[ ! -e "$1" ] && [ ! -e "$2" ]' _ "bad/$name" bad/SHA256SUMS
+check "and publishes neither exe, kit nor checksum" bash -c '[ ! -e "$1" ] && [ ! -e "$2" ] && [ ! -e "$3" ]' _ "bad/$name" bad/SHA256SUMS "bad/quellix-detect-$version-fieldkit.zip"
 
 # The signed exe, run as a user would: it scans, opens the link and ends with 0.
 "$here/../wine/session.sh" --e2e "$here/run-exe.sh" "$work/$signed" "$version"
