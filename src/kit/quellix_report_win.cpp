@@ -17,9 +17,9 @@
 #include "link/report_link.h"
 #include "version.h"
 
-namespace {
+namespace qd::kit {
 
-using namespace qd;
+namespace {
 
 // The probe whose time a finding is shown with.
 std::string_view probe_of(std::string_view finding)
@@ -47,13 +47,13 @@ std::string milliseconds(double ms)
 }
 
 // The findings with their times, then the link.
-std::string findings_text(const kit::TimedScan& scan)
+std::string findings_text(const TimedScan& scan)
 {
     std::string out = "# What the program found, each with the time its probe took (absent: not found).\n";
-    for (const auto& [key, value] : kit::report_expectations(scan.report)) {
-        out += kit::fact_line("expect", key, value);
+    for (const auto& [key, value] : report_expectations(scan.report)) {
+        out += fact_line("expect", key, value);
         for (const auto& [probe, ms] : scan.times_ms)
-            if (probe == probe_of(key)) out += kit::fact_line("time", key, milliseconds(ms));
+            if (probe == probe_of(key)) out += fact_line("time", key, milliseconds(ms));
     }
     if (!scan.absent.empty()) {
         out += "# Why each absent finding is absent, as the program writes it to the debug output.\n";
@@ -61,7 +61,7 @@ std::string findings_text(const kit::TimedScan& scan)
             std::string key = line.finding;
             for (char& c : key)
                 if (c == ' ') c = '-';
-            out += kit::fact_line("reason", key, line.reason);
+            out += fact_line("reason", key, line.reason);
         }
     }
     out += "# The link the program would open with these findings.\n";
@@ -74,8 +74,8 @@ void print(std::string_view text) { std::fwrite(text.data(), 1, text.size(), std
 
 int record_this_pc()
 {
-    kit::MachineRecord record;
-    const kit::TimedScan scan = kit::scan_machine(kit::recording_api(record));
+    MachineRecord record;
+    const TimedScan scan = scan_machine(recording_api(record));
     const std::string version(program_version);
     print("# Quellix Detect field record, made by quellix-report " + version +
           ".\n"
@@ -86,7 +86,7 @@ int record_this_pc()
           "what recorded by quellix-report " +
           version + "\n");
     print(findings_text(scan));
-    print(kit::write_raw_sections(record));
+    print(write_raw_sections(record));
     return 0;
 }
 
@@ -102,25 +102,27 @@ int replay(const wchar_t* path)
     char chunk[4096];
     for (std::size_t n; (n = std::fread(chunk, 1, sizeof(chunk), file)) > 0;) text.append(chunk, n);
     std::fclose(file);
-    const auto parsed = kit::parse_record(text);
-    if (const auto* error = std::get_if<kit::RecordError>(&parsed)) {
-        std::fprintf(stderr, "quellix-report: %s: %s\n", shown.c_str(), kit::describe(*error).c_str());
+    const auto parsed = parse_record(text);
+    if (const auto* error = std::get_if<RecordError>(&parsed)) {
+        std::fprintf(stderr, "quellix-report: %s: %s\n", shown.c_str(), describe(*error).c_str());
         return 2;
     }
-    const kit::MachineRecord& record = std::get<kit::MachineRecord>(parsed);
+    const MachineRecord& record = std::get<MachineRecord>(parsed);
     print("# Quellix Detect replay of " + shown + ": the program's readers against the record.\n");
-    print(findings_text(kit::scan_machine(kit::replay_api(record))));
+    print(findings_text(scan_machine(replay_api(record))));
     return 0;
 }
 
 }  // namespace
 
+}  // namespace qd::kit
+
 int wmain(int argc, wchar_t** argv)
 {
     // Every DLL, the program's own or one the system loads for it, from System32 only.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (argc == 1) return record_this_pc();
-    if (argc == 3 && std::wcscmp(argv[1], L"--replay") == 0) return replay(argv[2]);
+    if (argc == 1) return qd::kit::record_this_pc();
+    if (argc == 3 && std::wcscmp(argv[1], L"--replay") == 0) return qd::kit::replay(argv[2]);
     std::fprintf(stderr,
                  "usage: quellix-report.exe > report.txt          record this PC\n"
                  "       quellix-report.exe --replay report.txt   replay a record\n");

@@ -13,6 +13,8 @@
 #include "checks/storage.h"
 #include "smbios_fixture.h"
 
+using namespace qd::test;
+
 using namespace qd::checks;
 
 TEST(AbsentFinding, OneLineNamedAfterTheProgramAndTheFinding)

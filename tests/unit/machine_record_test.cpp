@@ -16,6 +16,8 @@
 #include <filesystem>
 #endif
 
+using namespace qd::test;
+
 using namespace qd::kit;
 using namespace qd::checks;
 

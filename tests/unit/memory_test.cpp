@@ -6,6 +6,8 @@
 
 #include "smbios_fixture.h"
 
+using namespace qd::test;
+
 using namespace qd::checks;
 
 namespace {

@@ -12,6 +12,8 @@
 #include "sample_findings.h"
 #include "site_origin.h"
 
+using namespace qd::test;
+
 using namespace qd::gui;
 using namespace qd::link;
 

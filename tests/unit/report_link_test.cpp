@@ -13,6 +13,8 @@
 #include "site_origin.h"
 #include "version.h"
 
+using namespace qd::test;
+
 using namespace qd::link;
 
 namespace {

@@ -3,6 +3,8 @@
 
 #include "checks/scan_types.h"
 
+namespace qd::test {
+
 using namespace qd::checks;
 
 inline SettingsSnapshot full_settings()
@@ -25,3 +27,5 @@ inline SettingsSnapshot full_settings()
     s.os_build = 22631;
     return s;
 }
+
+}  // namespace qd::test

@@ -9,6 +9,8 @@
 
 #include "checks/bytes.h"
 
+namespace qd::test {
+
 using namespace qd::checks;
 
 namespace smbios_fixture {
@@ -76,3 +78,5 @@ inline Bytes smbios(std::uint8_t major, std::uint8_t minor, std::initializer_lis
 inline Bytes smbios(std::initializer_list<Bytes> structures) { return smbios(3, 4, structures); }
 
 }  // namespace smbios_fixture
+
+}  // namespace qd::test

@@ -17,6 +17,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace qd::test;
+
 using namespace qd::checks;
 
 namespace {

@@ -10,6 +10,8 @@
 
 #include "checks/owned_win.h"
 
+namespace qd::test {
+
 using namespace qd::checks;
 
 // Writes a REG_SZ value, making the key when it is missing.
@@ -88,3 +90,5 @@ private:
     DWORD type_ = 0;
     std::vector<unsigned char> original_;
 };
+
+}  // namespace qd::test

@@ -13,6 +13,8 @@
 #include "checks/wide_win.h"
 #include "registry_override.h"
 
+using namespace qd::test;
+
 using namespace qd::checks;
 
 namespace {
