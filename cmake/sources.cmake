@@ -86,7 +86,7 @@ set(win_tests
   tests/win/hand_off_win_test.cpp
   tests/win/hardware_probes_test.cpp
   tests/win/icon_resource_test.cpp
-  tests/win/machine_records_win_test.cpp
+  tests/win/field_scan_win_test.cpp
   tests/win/memory_win_test.cpp
   tests/win/owned_test.cpp
   tests/win/paint_win_test.cpp

@@ -56,11 +56,16 @@ TEST(MachineRecords, EachMachineThroughEveryReader)
         const auto found = report_expectations(scan.report);
         for (const auto& [key, want] : m.record.expect) {
             EXPECT_TRUE(known.count(key)) << "unknown finding '" << key << "'";
-            for (const auto& [k, have] : found)
-                if (k == key) EXPECT_EQ(have, want) << key;
+            for (const auto& [k, have] : found) {
+                if (k == key) {
+                    EXPECT_EQ(have, want) << key;
+                }
+            }
         }
         // A record the field kit wrote also names the link it made.
-        if (m.record.link) EXPECT_EQ(link_of(scan.report), *m.record.link);
+        if (m.record.link) {
+            EXPECT_EQ(link_of(scan.report), *m.record.link);
+        }
         EXPECT_EQ(scan.times_ms.size(), 19u);
         for (const AbsentFinding& line : scan.absent) EXPECT_FALSE(line.reason.empty()) << line.finding;
     }
